@@ -1,0 +1,32 @@
+// What the host machine tells: folders, process, OS version, screen, and the registry stand-in.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+enum class SpecialFolder { Profile, LocalAppDataLow, AppData, Desktop, Personal, Windows, System };
+
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  virtual std::string TempFolder() = 0;     // CP932, without a trailing delimiter
+  virtual std::string ProfileFolder() = 0;  // CP932
+  virtual int ProcessId() = 0;
+  virtual void OsVersion(int& major, int& minor, int& build) = 0;
+  virtual int ScreenDpiX() = 0;
+  virtual int ScreenDpiY() = 0;
+  virtual std::string GetSpecialFolder(SpecialFolder which) = 0;  // empty when unknown
+  // A value of a registry key such as "SOFTWARE\Kelmora\Torvane\Data\Settings\"; false when missing.
+  virtual bool ReadRegistry(const std::string& key, const std::string& value, std::string& out) = 0;
+};
+
+// The environment every part uses; nullptr restores the real one.
+void SetEnvironment(Environment* env);
+Environment& CurrentEnvironment();
+
+// The file of the registry stand-in: $VEK_REGISTRY, else $XDG_CONFIG_HOME/vek/registry.ini, else
+// $HOME/.config/vek/registry.ini. Each key is a section, each value a key of it.
+std::string RegistryFilePath();
+
+}  // namespace platform

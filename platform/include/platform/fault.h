@@ -1,0 +1,21 @@
+// Fault injection for the file layer: every file operation passes one fault point of its kind, and a test can
+// make the Nth call of a kind fail (the call then fails as if the system refused it, with EIO).
+#pragma once
+
+namespace platform {
+
+enum class FileOp { Open, Read, Write, Rename, Delete, MakeFolder, Size, SetAttributes, kCount };
+
+// Arms the Nth (1-based) call of op, counted from now, to fail; n <= 0 disarms op.
+void FailNthCall(FileOp op, int n);
+// Makes every call of op from the Nth on fail.
+void FailFromCall(FileOp op, int n);
+// Disarms every kind and resets the counters.
+void ClearFaults();
+// Calls of op since the last ClearFaults().
+int CallCount(FileOp op);
+
+// Called by the file layer before each system call of the kind; true: fail this call.
+bool FaultPoint(FileOp op);
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+// INI files with the semantics of the system's profile functions: section and key names compared without
+// regard to ASCII case, the first match wins, comment lines begin with ";", values trimmed and one pair of
+// enclosing quotes removed, "Key=" reads as empty while a missing key reads as the default, bytes passed
+// through unchanged. Read with CR LF or LF; written with CR LF.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct IniEntry {
+  std::string key;
+  std::string value;
+};
+
+struct IniSection {
+  std::string name;
+  std::vector<IniEntry> entries;
+};
+
+// A whole INI file in memory, parsed from and written to bytes (no I/O).
+class IniDocument {
+ public:
+  static IniDocument Parse(std::string_view bytes);
+  std::string Serialize() const;  // CR LF line ends
+
+  const IniSection* FindSection(std::string_view name) const;        // first match
+  const IniEntry* FindEntry(std::string_view section, std::string_view key) const;
+  IniSection& AddSection(std::string_view name);                     // appended, even if one exists
+  void Set(std::string_view section, std::string_view key, std::string_view value);  // replace or append
+  bool RemoveKey(std::string_view section, std::string_view key);
+  bool RemoveSection(std::string_view section);
+
+  std::vector<IniSection> sections;
+};
+
+// GetPrivateProfileString: copies at most size-1 bytes and a NUL (never splitting a double-byte character) and
+// gives the count copied. A null section lists the section names, a null key the keys of the section, each
+// NUL-terminated with one more NUL at the end. A missing file reads as empty.
+std::size_t IniGetString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                         std::size_t size, const std::string& path);
+// The whole value (no size limit), or the default.
+std::string IniGetString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                         const std::string& path);
+// GetPrivateProfileInt: leading sign and digits of the value, else the default.
+int IniGetInt(std::string_view section, std::string_view key, int defaultValue, const std::string& path);
+// Keys of a section in file order.
+std::vector<std::string> IniGetKeys(std::string_view section, const std::string& path);
+std::vector<std::string> IniGetSections(const std::string& path);
+
+// WritePrivateProfileString: sets a key (creating file and section as needed); a null key deletes the section,
+// a null value deletes the key. The file is replaced atomically; false when it cannot be written.
+bool IniWriteString(const char* section, const char* key, const char* value, const std::string& path);
+// Writes a whole file at once, atomically.
+bool IniWriteFile(const std::string& path, const IniDocument& document);
+bool IniReadFile(const std::string& path, IniDocument& document);  // false when the file cannot be read
+
+}  // namespace platform

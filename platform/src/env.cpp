@@ -1,0 +1,98 @@
+#include "platform/env.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/ini.h"
+#include "platform/path.h"
+
+namespace platform {
+
+namespace {
+
+std::string FromEnv(const char* name) {
+  const char* v = std::getenv(name);
+  if (!v || !*v) return {};
+  std::string cp932;
+  return FromSystemPath(v, cp932) ? cp932 : std::string();
+}
+
+std::string WithoutTrailingDelimiter(std::string p) {
+  while (p.size() > 1 && p.back() == kDelimiter) p.pop_back();
+  return p;
+}
+
+class SystemEnvironment : public Environment {
+ public:
+  std::string TempFolder() override {
+    std::string t = FromEnv("TMPDIR");
+    return WithoutTrailingDelimiter(t.empty() ? "/tmp" : t);
+  }
+  std::string ProfileFolder() override { return WithoutTrailingDelimiter(FromEnv("HOME")); }
+  int ProcessId() override { return static_cast<int>(getpid()); }
+  void OsVersion(int& major, int& minor, int& build) override {
+    major = 10;
+    minor = 0;
+    build = 0;
+  }
+  int ScreenDpiX() override { return 96; }
+  int ScreenDpiY() override { return 96; }
+  std::string GetSpecialFolder(SpecialFolder which) override {
+    std::string home = ProfileFolder();
+    if (home.empty()) return {};
+    switch (which) {
+      case SpecialFolder::Profile:
+        return home;
+      case SpecialFolder::LocalAppDataLow:
+        return home + "/AppData/LocalLow";
+      case SpecialFolder::AppData:
+        return home + "/AppData/Roaming";
+      case SpecialFolder::Desktop:
+        return home + "/Desktop";
+      case SpecialFolder::Personal:
+        return home + "/Documents";
+      case SpecialFolder::Windows:
+      case SpecialFolder::System:
+        return {};
+    }
+    return {};
+  }
+  bool ReadRegistry(const std::string& key, const std::string& value, std::string& out) override {
+    std::string file = RegistryFilePath();
+    if (file.empty()) return false;
+    IniDocument doc;
+    if (!IniReadFile(file, doc)) return false;
+    // Keys are written with or without their trailing "\".
+    std::string bare = key;
+    while (!bare.empty() && bare.back() == kStoredSeparator) bare.pop_back();
+    for (const std::string& name : {key, bare, bare + "\\"}) {
+      if (const IniEntry* e = doc.FindEntry(name, value)) {
+        out = e->value;
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+SystemEnvironment g_systemEnvironment;
+Environment* g_environment = nullptr;
+
+}  // namespace
+
+void SetEnvironment(Environment* env) { g_environment = env; }
+
+Environment& CurrentEnvironment() { return g_environment ? *g_environment : g_systemEnvironment; }
+
+std::string RegistryFilePath() {
+  std::string r = FromEnv("VEK_REGISTRY");
+  if (!r.empty()) return r;
+  std::string xdg = FromEnv("XDG_CONFIG_HOME");
+  if (!xdg.empty()) return WithoutTrailingDelimiter(xdg) + "/vek/registry.ini";
+  std::string home = FromEnv("HOME");
+  if (!home.empty()) return WithoutTrailingDelimiter(home) + "/.config/vek/registry.ini";
+  return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,663 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "platform/error.h"
+#include "platform/fault.h"
+#include "platform/path.h"
+#include "platform/text.h"
+
+namespace platform {
+
+namespace {
+
+// Hidden, system and archive bits, and a creation time set by the layer, live in extended attributes.
+constexpr const char* kAttrXattr = "user.vek.attributes";
+constexpr const char* kCreationXattr = "user.vek.creation";
+constexpr std::uint32_t kKeptBits = kAttrHidden | kAttrSystem | kAttrArchive;
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+bool Fail(int code) {
+  SetLastError(code);
+  errno = code;
+  return false;
+}
+
+// A fault point that fails: the call fails as an I/O error.
+bool Injected(FileOp op) {
+  if (!FaultPoint(op)) return false;
+  Fail(EIO);
+  return true;
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+std::size_t Utf8Length(std::string_view s, std::size_t i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  std::size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  return std::min(n, s.size() - i);
+}
+
+// `*` and `?` (one character) on UTF-8 names, ASCII letters without regard to case.
+bool Match(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() && pattern[p] == '?') {
+      ++p;
+      n += Utf8Length(name, n);
+    } else if (p < pattern.size() && AsciiUpper(pattern[p]) == AsciiUpper(name[n])) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = starN + Utf8Length(name, starN);
+      starN = n;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  // "name.*" also matches "name" as the system's search does.
+  if (p + 2 == pattern.size() && pattern[p] == '.' && pattern[p + 1] == '*') return true;
+  return p == pattern.size();
+}
+
+bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
+
+void SplitSystem(const std::string& sys, std::string& folder, std::string& name) {
+  std::size_t slash = sys.rfind('/');
+  if (slash == std::string::npos) {
+    folder = ".";
+    name = sys;
+  } else {
+    folder = slash == 0 ? "/" : sys.substr(0, slash);
+    name = sys.substr(slash + 1);
+  }
+}
+
+std::string JoinSystem(const std::string& folder, const std::string& name) {
+  if (folder == ".") return name;
+  if (folder == "/") return "/" + name;
+  return folder + "/" + name;
+}
+
+// The system path of a CP932 path: exact when it exists, else the case-insensitive match of its last
+// component in its folder, else the exact form. False when the path does not convert.
+bool Resolve(const std::string& cp932, std::string& sys) {
+  if (!ToSystemPath(cp932, sys)) {
+    Fail(EILSEQ);
+    return false;
+  }
+  struct stat st;
+  if (lstat(sys.c_str(), &st) == 0) return true;
+  std::string folder, name;
+  SplitSystem(sys, folder, name);
+  if (name.empty() || name == "." || name == "..") return true;
+  DIR* d = opendir(folder.c_str());
+  if (!d) return true;
+  while (dirent* e = readdir(d)) {
+    if (EqualsNoCase(e->d_name, name)) {
+      sys = JoinSystem(folder, e->d_name);
+      break;
+    }
+  }
+  closedir(d);
+  return true;
+}
+
+bool IsReadOnlyMode(const struct stat& st) { return (st.st_mode & S_IWUSR) == 0; }
+
+std::uint32_t KeptBits(const std::string& sys) {
+  char buf[32] = {};
+  ssize_t n = lgetxattr(sys.c_str(), kAttrXattr, buf, sizeof buf - 1);
+  if (n <= 0) return 0;
+  return static_cast<std::uint32_t>(std::strtoul(buf, nullptr, 10)) & kKeptBits;
+}
+
+int OpenFlags(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::Read:
+      return O_RDONLY;
+    case OpenMode::Write:
+      return O_WRONLY | O_CREAT | O_TRUNC;
+    case OpenMode::Update:
+      return O_RDWR;
+    case OpenMode::Append:
+      return O_WRONLY | O_CREAT | O_APPEND;
+    case OpenMode::CreateNew:
+      return O_WRONLY | O_CREAT | O_EXCL;
+  }
+  return O_RDONLY;
+}
+
+bool DeleteTreeSystem(const std::string& sys) {
+  struct stat st;
+  if (lstat(sys.c_str(), &st) != 0) return Fail(errno);
+  if (!S_ISDIR(st.st_mode)) {
+    if (Injected(FileOp::Delete)) return false;
+    return unlink(sys.c_str()) == 0 || Fail(errno);
+  }
+  // A read-only folder must not keep its entries from being deleted.
+  if ((st.st_mode & S_IRWXU) != S_IRWXU) chmod(sys.c_str(), st.st_mode | S_IRWXU);
+  DIR* d = opendir(sys.c_str());
+  if (!d) return Fail(errno);
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.emplace_back(e->d_name);
+  }
+  closedir(d);
+  for (const std::string& n : names) {
+    if (!DeleteTreeSystem(sys + "/" + n)) return false;
+  }
+  if (Injected(FileOp::Delete)) return false;
+  return rmdir(sys.c_str()) == 0 || Fail(errno);
+}
+
+}  // namespace
+
+PathKind GetPathKind(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return PathKind::None;
+  struct stat st;
+  if (stat(sys.c_str(), &st) != 0) return PathKind::None;
+  if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+  return PathKind::File;
+}
+
+bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
+  out.clear();
+  std::string sys;
+  if (!ToSystemPath(pattern, sys)) return Fail(EILSEQ);
+  std::string folder, name;
+  SplitSystem(sys, folder, name);
+  if (name.empty()) return Fail(ENOENT);  // a trailing delimiter finds nothing
+  auto entryOf = [](const std::string& full, const std::string& shown, FindEntry& e) {
+    struct stat lst, st;
+    if (lstat(full.c_str(), &lst) != 0) return false;
+    e.isSymlink = S_ISLNK(lst.st_mode);
+    if (stat(full.c_str(), &st) != 0) st = lst;
+    e.isFolder = S_ISDIR(st.st_mode);
+    e.size = e.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
+    return FromSystemPath(shown, e.name);
+  };
+  if (!HasWildcard(name)) {
+    std::string resolved;
+    if (!Resolve(pattern, resolved)) return false;
+    std::string f, n;
+    SplitSystem(resolved, f, n);
+    FindEntry e;
+    if (!entryOf(resolved, n, e)) return Fail(ENOENT);
+    out.push_back(std::move(e));
+    return true;
+  }
+  DIR* d = opendir(folder.c_str());
+  if (!d) return Fail(errno);
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d)) names.emplace_back(e->d_name);
+  closedir(d);
+  auto upper = [](std::string s) {
+    for (char& c : s) c = AsciiUpper(c);
+    return s;
+  };
+  auto rank = [](const std::string& s) { return s == "." ? 0 : s == ".." ? 1 : 2; };
+  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    if (rank(a) != rank(b)) return rank(a) < rank(b);
+    std::string ua = upper(a), ub = upper(b);
+    return ua != ub ? ua < ub : a < b;
+  });
+  for (const std::string& n : names) {
+    if (!Match(name, n)) continue;
+    FindEntry e;
+    if (entryOf(JoinSystem(folder, n), n, e)) out.push_back(std::move(e));
+  }
+  if (out.empty()) return Fail(ENOENT);
+  return true;
+}
+
+bool Exists(const std::string& pathOrPattern) {
+  std::string sys;
+  if (!ToSystemPath(pathOrPattern, sys)) return false;
+  std::string folder, name;
+  SplitSystem(sys, folder, name);
+  if (HasWildcard(name)) {
+    std::vector<FindEntry> found;
+    return FindFiles(pathOrPattern, found);
+  }
+  return GetPathKind(pathOrPattern) != PathKind::None;
+}
+
+std::int64_t FileSize(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return -1;
+  if (Injected(FileOp::Size)) return -1;
+  struct stat st;
+  if (stat(sys.c_str(), &st) != 0) {
+    Fail(errno);
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    Fail(EISDIR);
+    return -1;
+  }
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
+  std::string sys;
+  if (!Resolve(path, sys)) return nullptr;
+  if (Injected(FileOp::Open)) return nullptr;
+  struct stat st;
+  bool exists = stat(sys.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) {
+    Fail(EISDIR);
+    return nullptr;
+  }
+  // A read-only file cannot be written, whoever runs us (root included).
+  if (exists && mode != OpenMode::Read && IsReadOnlyMode(st)) {
+    Fail(EACCES);
+    return nullptr;
+  }
+  int fd = ::open(sys.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    Fail(errno);
+    return nullptr;
+  }
+  return std::unique_ptr<File>(new File(fd));
+}
+
+File::File(int fd) : fd_(fd) {}
+
+File::~File() { Close(); }
+
+std::int64_t File::Read(void* buffer, std::size_t size) {
+  if (fd_ < 0) return Fail(EBADF) ? 0 : -1;
+  if (Injected(FileOp::Read)) return -1;
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
+bool File::ReadAll(void* buffer, std::size_t size) {
+  std::int64_t n = Read(buffer, size);
+  if (n < 0) return false;
+  if (static_cast<std::size_t>(n) != size) return Fail(EIO);
+  return true;
+}
+
+bool File::Write(const void* buffer, std::size_t size) {
+  if (fd_ < 0) return Fail(EBADF);
+  if (Injected(FileOp::Write)) return false;
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::int64_t File::Seek(std::int64_t offset, int whence) {
+  if (fd_ < 0) return -1;
+  off_t r = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  if (r < 0) {
+    Fail(errno);
+    return -1;
+  }
+  return static_cast<std::int64_t>(r);
+}
+
+std::int64_t File::Size() {
+  if (fd_ < 0) return -1;
+  if (Injected(FileOp::Size)) return -1;
+  struct stat st;
+  if (fstat(fd_, &st) != 0) {
+    Fail(errno);
+    return -1;
+  }
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+bool File::Sync() {
+  if (fd_ < 0) return Fail(EBADF);
+  if (Injected(FileOp::Write)) return false;
+  return ::fsync(fd_) == 0 || Fail(errno);
+}
+
+bool File::Close() {
+  if (fd_ < 0) return true;
+  int r = ::close(fd_);
+  fd_ = -1;
+  return r == 0 || Fail(errno);
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+  out.clear();
+  auto f = File::Open(path, OpenMode::Read);
+  if (!f) return false;
+  std::int64_t size = f->Size();
+  if (size < 0) return false;
+  out.resize(static_cast<std::size_t>(size));
+  if (!f->ReadAll(out.data(), out.size())) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+bool ReadFilePart(const std::string& path, std::int64_t offset, std::size_t length, std::string& out) {
+  out.clear();
+  auto f = File::Open(path, OpenMode::Read);
+  if (!f) return false;
+  if (offset < 0 || f->Seek(offset, SEEK_SET) < 0) return Fail(EINVAL);
+  out.resize(length);
+  if (!f->ReadAll(out.data(), length)) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+bool WriteWith(const std::string& path, OpenMode mode, const void* data, std::size_t size) {
+  auto f = File::Open(path, mode);
+  if (!f) return false;
+  if (!f->Write(data, size)) return false;
+  return f->Close();
+}
+
+}  // namespace
+
+bool WriteFile(const std::string& path, const void* data, std::size_t size) {
+  return WriteWith(path, OpenMode::Write, data, size);
+}
+
+bool OverwriteFile(const std::string& path, const void* data, std::size_t size) {
+  return WriteWith(path, OpenMode::Update, data, size);
+}
+
+bool AppendFile(const std::string& path, const void* data, std::size_t size) {
+  return WriteWith(path, OpenMode::Append, data, size);
+}
+
+bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  std::string folder, name;
+  SplitSystem(sys, folder, name);
+  std::string tempSys = JoinSystem(folder, "." + name + "." + std::to_string(getpid()) + ".tmp");
+  std::string temp;
+  if (!FromSystemPath(tempSys, temp)) return Fail(EILSEQ);
+  bool ok = false;
+  {
+    auto f = File::Open(temp, OpenMode::Write);
+    if (f) ok = f->Write(data, size) && f->Sync() && f->Close();
+  }
+  if (ok) ok = RenameReplacing(temp, path);
+  if (!ok) {
+    int saved = LastError();
+    ::unlink(tempSys.c_str());
+    return Fail(saved ? saved : EIO);
+  }
+  SyncFolderOf(path);
+  return true;
+}
+
+bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  std::string fromSys, toSys;
+  if (!Resolve(from, fromSys) || !Resolve(to, toSys)) return false;
+  struct stat st;
+  if (stat(fromSys.c_str(), &st) != 0) return Fail(errno);
+  auto in = File::Open(from, OpenMode::Read);
+  if (!in) return false;
+  auto out = File::Open(to, failIfExists ? OpenMode::CreateNew : OpenMode::Write);
+  if (!out) return false;
+  std::vector<char> buf(kCopyChunk);
+  for (;;) {
+    std::int64_t n = in->Read(buf.data(), buf.size());
+    if (n < 0) return false;
+    if (n == 0) break;
+    if (!out->Write(buf.data(), static_cast<std::size_t>(n))) return false;
+  }
+  if (!out->Close()) return false;
+  // The copy keeps the last-write time and the attributes, as the system's copy does.
+  timespec times[2] = {st.st_atim, st.st_mtim};
+  utimensat(AT_FDCWD, toSys.c_str(), times, 0);
+  std::uint32_t kept = KeptBits(fromSys);
+  if (kept) {
+    std::string v = std::to_string(kept);
+    lsetxattr(toSys.c_str(), kAttrXattr, v.data(), v.size(), 0);
+  }
+  if (IsReadOnlyMode(st)) chmod(toSys.c_str(), st.st_mode & 07777);
+  return true;
+}
+
+bool DeleteFile(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  if (Injected(FileOp::Delete)) return false;
+  struct stat st;
+  if (lstat(sys.c_str(), &st) != 0) return Fail(errno);
+  if (S_ISDIR(st.st_mode)) return Fail(EISDIR);
+  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st)) return Fail(EACCES);
+  return unlink(sys.c_str()) == 0 || Fail(errno);
+}
+
+bool RemoveFolder(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  if (Injected(FileOp::Delete)) return false;
+  return rmdir(sys.c_str()) == 0 || Fail(errno);
+}
+
+bool MakeFolder(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  if (Injected(FileOp::MakeFolder)) return false;
+  struct stat st;
+  if (lstat(sys.c_str(), &st) == 0) return Fail(EEXIST);
+  return mkdir(sys.c_str(), 0755) == 0 || Fail(errno);
+}
+
+bool MakeFolders(const std::string& path) {
+  std::string sys;
+  if (!ToSystemPath(path, sys)) return Fail(EILSEQ);
+  for (std::size_t i = 1; i <= sys.size(); ++i) {
+    if (i != sys.size() && sys[i] != '/') continue;
+    std::string part = sys.substr(0, i);
+    struct stat st;
+    if (stat(part.c_str(), &st) == 0) {
+      if (!S_ISDIR(st.st_mode)) return Fail(ENOTDIR);
+      continue;
+    }
+    if (Injected(FileOp::MakeFolder)) return false;
+    if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return Fail(errno);
+  }
+  return true;
+}
+
+bool DeleteTree(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  return DeleteTreeSystem(sys);
+}
+
+RenameResult Rename(const std::string& from, const std::string& to) {
+  std::string fromSys, toSys;
+  if (!Resolve(from, fromSys) || !Resolve(to, toSys)) return RenameResult::Failed;
+  struct stat st;
+  if (lstat(fromSys.c_str(), &st) != 0) {
+    Fail(errno);
+    return RenameResult::Missing;
+  }
+  // The target counts as taken when any case variant of its name exists.
+  if (lstat(toSys.c_str(), &st) == 0 && fromSys != toSys) {
+    Fail(EEXIST);
+    return RenameResult::Exists;
+  }
+  if (Injected(FileOp::Rename)) return RenameResult::Failed;
+  if (renameat2(AT_FDCWD, fromSys.c_str(), AT_FDCWD, toSys.c_str(), RENAME_NOREPLACE) == 0) {
+    return RenameResult::Done;
+  }
+  if (errno == EEXIST) {
+    Fail(EEXIST);
+    return RenameResult::Exists;
+  }
+  if (errno == EINVAL || errno == ENOSYS) {
+    // File systems without the no-replace rename: a hard link cannot replace either.
+    if (link(fromSys.c_str(), toSys.c_str()) == 0) {
+      unlink(fromSys.c_str());
+      return RenameResult::Done;
+    }
+    if (errno == EEXIST) {
+      Fail(EEXIST);
+      return RenameResult::Exists;
+    }
+  }
+  Fail(errno);
+  return RenameResult::Failed;
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to) {
+  std::string fromSys, toSys;
+  if (!Resolve(from, fromSys) || !Resolve(to, toSys)) return false;
+  if (Injected(FileOp::Rename)) return false;
+  return ::rename(fromSys.c_str(), toSys.c_str()) == 0 || Fail(errno);
+}
+
+bool SyncFolderOf(const std::string& path) {
+  std::string sys;
+  if (!ToSystemPath(path, sys)) return Fail(EILSEQ);
+  std::string folder, name;
+  SplitSystem(sys, folder, name);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return Fail(errno);
+  bool ok = ::fsync(fd) == 0;
+  int saved = errno;
+  ::close(fd);
+  return ok || Fail(saved);
+}
+
+std::uint32_t GetAttributes(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return kAttrInvalid;
+  struct stat st;
+  if (stat(sys.c_str(), &st) != 0) {
+    Fail(errno);
+    return kAttrInvalid;
+  }
+  std::uint32_t a = KeptBits(sys);
+  if (IsReadOnlyMode(st)) a |= kAttrReadOnly;
+  if (S_ISDIR(st.st_mode)) a |= kAttrFolder;
+  return a == 0 ? kAttrNormal : a;
+}
+
+bool SetAttributes(const std::string& path, std::uint32_t attributes) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  if (Injected(FileOp::SetAttributes)) return false;
+  struct stat st;
+  if (stat(sys.c_str(), &st) != 0) return Fail(errno);
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & kAttrReadOnly) {
+    mode &= ~static_cast<mode_t>(S_IWUSR);
+  } else {
+    mode |= S_IWUSR | S_IRUSR;
+    if (S_ISDIR(st.st_mode)) mode |= S_IXUSR;
+  }
+  if (chmod(sys.c_str(), mode) != 0) return Fail(errno);
+  std::uint32_t kept = (attributes & kAttrNormal) ? 0 : (attributes & kKeptBits);
+  if (kept) {
+    std::string v = std::to_string(kept);
+    // A file system without user extended attributes keeps only the read-only bit.
+    lsetxattr(sys.c_str(), kAttrXattr, v.data(), v.size(), 0);
+  } else {
+    lremovexattr(sys.c_str(), kAttrXattr);
+  }
+  return true;
+}
+
+bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* lastWrite) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  struct statx sx;
+  if (statx(AT_FDCWD, sys.c_str(), 0, STATX_MTIME | STATX_BTIME, &sx) != 0) return Fail(errno);
+  if (lastWrite) *lastWrite = {sx.stx_mtime.tv_sec, static_cast<std::int32_t>(sx.stx_mtime.tv_nsec)};
+  if (creation) {
+    char buf[64] = {};
+    long long s = 0;
+    long ns = 0;
+    if (lgetxattr(sys.c_str(), kCreationXattr, buf, sizeof buf - 1) > 0 && std::sscanf(buf, "%lld.%ld", &s, &ns) == 2) {
+      *creation = {s, static_cast<std::int32_t>(ns)};
+    } else if (sx.stx_mask & STATX_BTIME) {
+      *creation = {sx.stx_btime.tv_sec, static_cast<std::int32_t>(sx.stx_btime.tv_nsec)};
+    } else {
+      *creation = {sx.stx_mtime.tv_sec, static_cast<std::int32_t>(sx.stx_mtime.tv_nsec)};
+    }
+  }
+  return true;
+}
+
+bool SetFileTimes(const std::string& path, const FileTime* creation, const FileTime* lastWrite) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  if (Injected(FileOp::SetAttributes)) return false;
+  if (lastWrite) {
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(lastWrite->seconds);
+    times[1].tv_nsec = lastWrite->nanoseconds;
+    if (utimensat(AT_FDCWD, sys.c_str(), times, 0) != 0) return Fail(errno);
+  }
+  if (creation) {
+    // The birth time cannot be set; the layer keeps the one it was given.
+    char buf[64];
+    int n = std::snprintf(buf, sizeof buf, "%lld.%09d", static_cast<long long>(creation->seconds),
+                          static_cast<int>(creation->nanoseconds));
+    lsetxattr(sys.c_str(), kCreationXattr, buf, static_cast<std::size_t>(n), 0);
+  }
+  return true;
+}
+
+std::string ResolveName(const std::string& path) {
+  std::string sys, cp932;
+  if (!Resolve(path, sys) || !FromSystemPath(sys, cp932)) return path;
+  return cp932;
+}
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+#include "platform/text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace platform {
+
+std::size_t CutLength(std::string_view s, std::size_t maxBytes) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t next = NextChar(s, i);
+    if (next > maxBytes) break;
+    i = next;
+  }
+  return i;
+}
+
+std::size_t FindChar(std::string_view s, char c, std::size_t from) {
+  for (std::size_t i = from; i < s.size(); i = NextChar(s, i)) {
+    if (s[i] == c && CharLength(s, i) == 1) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::size_t FindLastChar(std::string_view s, char c) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t i = 0; i < s.size(); i = NextChar(s, i)) {
+    if (s[i] == c && CharLength(s, i) == 1) found = i;
+  }
+  return found;
+}
+
+namespace {
+
+bool Convert(const char* to, const char* from, std::string_view in, std::string& out) {
+  out.clear();
+  if (in.empty()) return true;
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string result(in.size() * 4 + 16, '\0');
+  char* src = const_cast<char*>(in.data());
+  std::size_t srcLeft = in.size();
+  char* dst = result.data();
+  std::size_t dstLeft = result.size();
+  bool ok = true;
+  while (srcLeft > 0) {
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+      if (errno == E2BIG) {
+        std::size_t used = result.size() - dstLeft;
+        result.resize(result.size() * 2);
+        dst = result.data() + used;
+        dstLeft = result.size() - used;
+        continue;
+      }
+      ok = false;  // EILSEQ or EINVAL: a sequence that does not convert
+      break;
+    }
+  }
+  if (ok && iconv(cd, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) ok = false;
+  iconv_close(cd);
+  if (!ok) return false;
+  result.resize(result.size() - dstLeft);
+  out = std::move(result);
+  return true;
+}
+
+}  // namespace
+
+bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) { return Convert("UTF-8", "CP932", cp932, utf8); }
+
+bool Utf8ToCp932(std::string_view utf8, std::string& cp932) { return Convert("CP932", "UTF-8", utf8, cp932); }
+
+}  // namespace platform

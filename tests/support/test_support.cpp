@@ -1,0 +1,86 @@
+#include "test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/text.h"
+
+namespace testing_support {
+
+std::string Show(std::string_view cp932) {
+  std::string out;
+  for (std::size_t i = 0; i < cp932.size();) {
+    std::size_t n = platform::CharLength(cp932, i);
+    std::string utf8;
+    if (platform::Cp932ToUtf8(cp932.substr(i, n), utf8)) {
+      out += utf8;
+    } else {
+      for (std::size_t k = 0; k < n; ++k) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(cp932[i + k]));
+        out += hex;
+      }
+    }
+    i += n;
+  }
+  return out;
+}
+
+TempFolder::TempFolder() {
+  static std::atomic<int> counter{0};
+  const char* base = std::getenv("TMPDIR");
+  std::string root = (base && *base) ? base : "/tmp";
+  std::ostringstream name;
+  name << root << "/vektest-" << getpid() << "-" << counter++;
+  path_ = name.str();
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  // Tests may leave read-only entries behind: make everything writable first.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (!it->is_symlink()) chmod(it->path().c_str(), 0755);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempFolder::operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+std::string ReadRaw(const std::string& systemPath) {
+  std::ifstream in(systemPath, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteRaw(const std::string& systemPath, std::string_view bytes) {
+  std::ofstream out(systemPath, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Utf8(std::string_view cp932) {
+  std::string out;
+  platform::Cp932ToUtf8(cp932, out);
+  return out;
+}
+
+std::string SourceDir() {
+  const char* s = std::getenv("VEK_SOURCE_DIR");
+  return s ? s : ".";
+}
+
+std::string BinaryDir() {
+  const char* s = std::getenv("VEK_BINARY_DIR");
+  return s ? s : ".";
+}
+
+}  // namespace testing_support

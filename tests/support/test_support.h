@@ -1,0 +1,37 @@
+// Helpers shared by the tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// CP932 bytes shown as UTF-8 for failure messages (bytes that do not convert are shown as \xNN).
+std::string Show(std::string_view cp932);
+
+// A fresh empty folder for one test, removed when the object goes; path() is CP932 (ASCII here).
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  // path() + "/" + name
+  std::string operator/(std::string_view name) const;
+
+ private:
+  std::string path_;
+};
+
+// Whole file by system (UTF-8) path, without the layer under test; empty when missing.
+std::string ReadRaw(const std::string& systemPath);
+void WriteRaw(const std::string& systemPath, std::string_view bytes);
+// The UTF-8 form of a CP932 path.
+std::string Utf8(std::string_view cp932);
+
+// Folders of the build: the source tree ($VEK_SOURCE_DIR) and the build tree ($VEK_BINARY_DIR).
+std::string SourceDir();
+std::string BinaryDir();
+
+}  // namespace testing_support
