@@ -186,6 +186,13 @@ PathKind GetPathKind(const std::string& path) {
   return PathKind::File;
 }
 
+bool IsSymbolicLink(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return false;
+  struct stat st;
+  return lstat(sys.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
   out.clear();
   std::string sys;

@@ -29,6 +29,8 @@ enum class PathKind { None, File, Folder };
 PathKind GetPathKind(const std::string& path);
 inline bool IsFile(const std::string& p) { return GetPathKind(p) == PathKind::File; }
 inline bool IsFolder(const std::string& p) { return GetPathKind(p) == PathKind::Folder; }
+// The path itself is a symbolic link (a dangling one included).
+bool IsSymbolicLink(const std::string& path);
 
 // One entry of a folder search.
 struct FindEntry {

@@ -1,0 +1,204 @@
+/* The estimate-file library: its exported functions and the records it hands to callers.
+ * Every function returns 1 for success and 0 for failure (Finalize and SetCompressRetry return nothing)
+ * and writes a nine-character error code into the caller's 10-byte pErrorCode buffer when it fails.
+ * Texts are CP932. A function that returns text or a list answers a null buffer with a size or count of 0
+ * with the size (text length + 1) or count it needs. */
+#ifndef DORVIK_H
+#define DORVIK_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+#define DORVIK_STATIC_ASSERT(c, m) static_assert(c, m)
+extern "C" {
+#else
+#define DORVIK_STATIC_ASSERT(c, m) _Static_assert(c, m)
+#endif
+
+#define DORVIK_API __attribute__((visibility("default")))
+
+/* Records: the estimate file's header parts in natural alignment, padding bytes zero. Text fields are
+ * NUL-padded and not necessarily NUL-terminated. */
+
+typedef struct {
+  int16_t Year;
+  uint8_t Month;
+  uint8_t Day;
+} VekDate;
+
+typedef struct {
+  int16_t Year;
+  uint8_t Month;
+  uint8_t Day;
+  uint8_t Hour;
+  uint8_t Minute;
+  uint8_t Second;
+} VekDateTime;
+
+typedef struct {
+  char Signature[4]; /* "VEK3" */
+  char Version[4];
+  int32_t HeaderInfoLength;  /* 305 */
+  int32_t HistoryDataLength; /* 10 + 93 x entries */
+} HeaderData;
+
+typedef struct {
+  char AcceptNo[37];
+  char GroupKey[30];
+  char SelfName[40];
+  char CustomerName[30];
+  char CarName[50];
+  VekDate GarageInDate;
+  VekDate GarageOutDate;
+  int16_t Progress;
+  int16_t ImageCount;
+  VekDate CreatedDate;
+  double PartsPriceTotal;
+  double WageTotal;
+  double PaintTotal;
+  double CostTotal;
+  double Total;
+  int16_t RCParts;
+  int16_t TaxKind;
+  int16_t History;
+  int16_t Agreed;
+  char AgreedPassword[16];
+  char CarNoDepartment[8];
+  char CarNoDivision[6];
+  char CarNoBusiness[4];
+  char CarNoSerial[10];
+  char ai21_OrderNo[6];
+  VekDate ai21_AdoptedDate;
+} HeaderInfo;
+
+typedef struct {
+  char HistoryDataVersion[4];
+  int32_t HistoryInfoLength; /* 93 */
+  int16_t HistoryInfoCount;
+} HistoryData;
+
+typedef struct {
+  VekDateTime RenewalDate;
+  char LicenceID[8];
+  double Total;
+  double PartsPriceTotal;
+  double WageTotal;
+  double PaintTotal;
+  double FrameTotal;
+  double CostTotal;
+  char Name[30];
+} HistoryInfo;
+
+DORVIK_STATIC_ASSERT(sizeof(VekDate) == 4, "VekDate");
+DORVIK_STATIC_ASSERT(sizeof(VekDateTime) == 8, "VekDateTime");
+DORVIK_STATIC_ASSERT(sizeof(HeaderData) == 16, "HeaderData");
+DORVIK_STATIC_ASSERT(offsetof(HeaderData, Version) == 4, "HeaderData.Version");
+DORVIK_STATIC_ASSERT(offsetof(HeaderData, HeaderInfoLength) == 8, "HeaderData.HeaderInfoLength");
+DORVIK_STATIC_ASSERT(offsetof(HeaderData, HistoryDataLength) == 12, "HeaderData.HistoryDataLength");
+DORVIK_STATIC_ASSERT(sizeof(HeaderInfo) == 312, "HeaderInfo");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, AcceptNo) == 0, "HeaderInfo.AcceptNo");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, GroupKey) == 37, "HeaderInfo.GroupKey");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, SelfName) == 67, "HeaderInfo.SelfName");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CustomerName) == 107, "HeaderInfo.CustomerName");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CarName) == 137, "HeaderInfo.CarName");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, GarageInDate) == 188, "HeaderInfo.GarageInDate");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, GarageOutDate) == 192, "HeaderInfo.GarageOutDate");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, Progress) == 196, "HeaderInfo.Progress");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, ImageCount) == 198, "HeaderInfo.ImageCount");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CreatedDate) == 200, "HeaderInfo.CreatedDate");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, PartsPriceTotal) == 208, "HeaderInfo.PartsPriceTotal");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, WageTotal) == 216, "HeaderInfo.WageTotal");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, PaintTotal) == 224, "HeaderInfo.PaintTotal");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CostTotal) == 232, "HeaderInfo.CostTotal");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, Total) == 240, "HeaderInfo.Total");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, RCParts) == 248, "HeaderInfo.RCParts");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, TaxKind) == 250, "HeaderInfo.TaxKind");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, History) == 252, "HeaderInfo.History");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, Agreed) == 254, "HeaderInfo.Agreed");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, AgreedPassword) == 256, "HeaderInfo.AgreedPassword");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CarNoDepartment) == 272, "HeaderInfo.CarNoDepartment");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CarNoDivision) == 280, "HeaderInfo.CarNoDivision");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CarNoBusiness) == 286, "HeaderInfo.CarNoBusiness");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, CarNoSerial) == 290, "HeaderInfo.CarNoSerial");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, ai21_OrderNo) == 300, "HeaderInfo.ai21_OrderNo");
+DORVIK_STATIC_ASSERT(offsetof(HeaderInfo, ai21_AdoptedDate) == 306, "HeaderInfo.ai21_AdoptedDate");
+DORVIK_STATIC_ASSERT(sizeof(HistoryData) == 12, "HistoryData");
+DORVIK_STATIC_ASSERT(offsetof(HistoryData, HistoryInfoLength) == 4, "HistoryData.HistoryInfoLength");
+DORVIK_STATIC_ASSERT(offsetof(HistoryData, HistoryInfoCount) == 8, "HistoryData.HistoryInfoCount");
+DORVIK_STATIC_ASSERT(sizeof(HistoryInfo) == 96, "HistoryInfo");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, LicenceID) == 8, "HistoryInfo.LicenceID");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, Total) == 16, "HistoryInfo.Total");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, PartsPriceTotal) == 24, "HistoryInfo.PartsPriceTotal");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, WageTotal) == 32, "HistoryInfo.WageTotal");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, PaintTotal) == 40, "HistoryInfo.PaintTotal");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, FrameTotal) == 48, "HistoryInfo.FrameTotal");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, CostTotal) == 56, "HistoryInfo.CostTotal");
+DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, Name) == 64, "HistoryInfo.Name");
+
+/* Frame, settings and messages. */
+DORVIK_API int Initialize(int nMode, const char* pLogFilePath, const char* pLogFileName, int nLogWriteLevel,
+                          const char* pMsgFileName);
+DORVIK_API void Finalize(void);
+DORVIK_API void SetCompressRetry(int nMaxRetry, int nInterval);
+DORVIK_API int GetErrorMessage(const char* pErrorCode, char* pErrorMessage, int nByteSize);
+DORVIK_API int GetErrorDetail(const char* pErrorCode, char* pErrorDetail, int nByteSize);
+
+/* The estimate file's header parts. */
+DORVIK_API int ReadFileSignature(const char* pVekFileName, char* pSignature, char* pVersion, char* pErrorCode);
+DORVIK_API int ReadFileHeaderData(const char* pVekFileName, void* pDest, char* pErrorCode);
+DORVIK_API int ReadFileHeaderInfo(const char* pVekFileName, void* pDest, char* pErrorCode);
+DORVIK_API int WriteFileHeaderInfo(const char* pVekFileName, const void* pSource, char* pErrorCode);
+DORVIK_API int ReadFileHistoryData(const char* pVekFileName, void* pDest, char* pErrorCode);
+DORVIK_API int ReadFileHistoryInfo(const char* pVekFileName, void* pDest, int* pCount, char* pErrorCode);
+
+/* History and agreed lock. */
+DORVIK_API int DeleteAllHistory(const char* pVekFileName, char* pErrorCode);
+DORVIK_API int DeleteAllHistoryOld(const char* pVekFileName, char* pErrorCode);
+DORVIK_API int SettingAgreed(const char* pVekFileName, const char* pPassword, char* pErrorCode);
+DORVIK_API int ReleaseAgreed(const char* pVekFileName, const char* pPassword, int nReleaseMode, char* pErrorCode);
+
+/* Opening into a work folder. */
+DORVIK_API int OpenVekFile(const char* pVekFileName, const char* pWorkPathName, char* pErrorCode);
+DORVIK_API int OpenVekFileOld(const char* pVekFileName, const char* pWorkPathName, char* pErrorCode);
+
+/* Work-folder INI files. */
+DORVIK_API int ReadFileHeaderINI(const char* pWorkPathName, void* pHeaderData, void* pHeaderInfo, char* pErrorCode);
+DORVIK_API int ReadFileHistoryINI(const char* pWorkPathName, void* pHistoryData, void* pHistoryInfo, int* pCount,
+                                  char* pErrorCode);
+DORVIK_API int ReadDBInfoINI(const char* pWorkPathName, void* pDest, char* pErrorCode);
+DORVIK_API int WriteDBInfoINI(const char* pWorkPathName, const void* pSource, char* pErrorCode);
+
+/* Databases. */
+DORVIK_API int ReadDB(const char* pDBFileName, int nTableId, void* pDest, int* pCount, char* pErrorCode);
+DORVIK_API int WriteDB(const char* pDBFileName, int nTableId, const void* pSource, int nCount, char* pErrorCode);
+DORVIK_API int VaccumDB(const char* pDBFileName, int nDBId, char* pErrorCode);
+
+/* Hand-over files and image data. */
+DORVIK_API int CreateMailLinkHeaderFile(const char* pWorkPathName, const void* pSource, char* pErrorCode);
+DORVIK_API int CreateMailLinkImageFile(const char* pWorkPathName, const void* pSource, int nCount, char* pErrorCode);
+DORVIK_API int CreateVistrelLinkFile(const char* pWorkPathName, const char* pVekFileName, const void* pSource,
+                                     char* pErrorCode);
+DORVIK_API int GetImagePathName(const char* pWorkPathName, char* pPathName, int* pByteSize, char* pErrorCode);
+DORVIK_API int GetMailLinkHeaderFileName(const char* pWorkPathName, char* pFileName, int* pByteSize,
+                                         char* pErrorCode);
+DORVIK_API int GetMailLinkImageFileName(const char* pWorkPathName, char* pFileName, int* pByteSize,
+                                        char* pErrorCode);
+DORVIK_API int GetVistrelLinkFileName(const char* pWorkPathName, const char* pVekFileName, char* pFileName,
+                                      int* pByteSize, char* pErrorCode);
+DORVIK_API int FeedbackMailLinkImageFile(const char* pWorkPathName, const char* pDBFileName, char* pErrorCode);
+DORVIK_API int DeleteAllImageData(const char* pWorkPathName, char* pErrorCode);
+
+/* Saving a work folder. */
+DORVIK_API int SaveVekFile(const char* pWorkPathName, const char* pVekFileName, int nSaveMode,
+                           const void* pNewFileHeader, const void* pNewFileHistory, char* pErrorCode);
+DORVIK_API int SaveVekFileOld(const char* pWorkPathName, const char* pVekFileName, int nSaveMode,
+                              const void* pNewFileHeader, const void* pNewFileHistory, char* pErrorCode);
+DORVIK_API int SaveVekFileEx(const char* pWorkPathName, const char* pVekFileName, char* pErrorCode);
+DORVIK_API int SaveVekFileExOld(const char* pWorkPathName, const char* pVekFileName, char* pErrorCode);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DORVIK_H */

@@ -1,0 +1,57 @@
+#include "ZkMessage.h"
+
+#include <cstring>
+
+#include "ZkLog.h"
+#include "ZkUtilities.h"
+#include "platform/ini.h"
+
+namespace {
+constexpr const char kTitle[] = "メッセージ取得";
+}
+
+CZkMessage::CZkMessage(const char* pMsgFileName)
+    : m_strMsgFileName(ZkText(pMsgFileName)), m_strSignature("ACSFLDLLMSGSTR") {
+  ZK_LOG_PARAM("pMsgFileName->%s, pSignature->%s", m_strMsgFileName.c_str(), m_strSignature.c_str());
+}
+
+CZkMessage::~CZkMessage() = default;
+
+int CZkMessage::GetMessage(const char* pCode, char* pMessage, int nSize) {
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pCode->%s, pMessage->Address:%p, nSize->%d", ZkText(pCode), static_cast<void*>(pMessage), nSize);
+  ZK_LOG_START(kTitle);
+  // A missing or empty buffer is refused before anything is touched.
+  if (!pMessage || nSize <= 0) {
+    ZK_LOG(0, "指定されたバッファサイズと取得バッファサイズが一致しません");
+    ZK_LOG_NG(kTitle);
+    return 0;
+  }
+  ZK_LOG(2, "メッセージ設定ファイルパスの判定");
+  if (!CZkUtilities::IsExistFile(m_strMsgFileName)) {
+    ZK_LOG(0, "指定されたメッセージ設定ファイルは存在しません");
+    ZK_LOG_NG(kTitle);
+    return 0;
+  }
+  ZK_LOG(2, "シグネチャの判定");
+  char signature[32] = {};
+  platform::IniGetString("General", "Signature", "", signature, sizeof signature, m_strMsgFileName);
+  if (m_strSignature != signature) {
+    ZK_LOG(0, "指定されたメッセージ設定ファイルはシグネチャが異なります");
+    ZK_LOG_NG(kTitle);
+    return 0;
+  }
+  ZK_LOG(2, "メッセージの取得");
+  std::memset(pMessage, 0, static_cast<std::size_t>(nSize));
+  std::size_t n = 0;
+  if (pCode && *pCode) {
+    n = platform::IniGetString("MessageID", pCode, "", pMessage, static_cast<std::size_t>(nSize), m_strMsgFileName);
+  }
+  if (n == 0) {
+    ZK_LOG(0, "指定されたコードに該当するメッセージが存在しません");
+    ZK_LOG_NG(kTitle);
+    return 0;
+  }
+  ZK_LOG_OK(kTitle);
+  return 1;
+}

@@ -1,0 +1,6 @@
+#include "ZkSettings.h"
+
+ZkSettings& ZkGetSettings() {
+  static ZkSettings settings;
+  return settings;
+}

@@ -1,0 +1,24 @@
+// Reads of an estimate file's leading parts (never its archive) and the in-place rewrite of its header
+// information. One object per exported call.
+#pragma once
+
+#include <string>
+
+class CZkVekFileAccess {
+ public:
+  explicit CZkVekFileAccess(const char* pVekFileName);
+  ~CZkVekFileAccess();
+  CZkVekFileAccess(const CZkVekFileAccess&) = delete;
+  CZkVekFileAccess& operator=(const CZkVekFileAccess&) = delete;
+
+  int ReadFileSignature(char* pSignature, char* pVersion, char* pErrorCode);
+  int ReadFileHeaderData(void* pDest, char* pErrorCode);
+  int ReadFileHeaderInfo(void* pDest, char* pErrorCode);
+  int WriteFileHeaderInfo(const void* pSource, char* pErrorCode);
+  int ReadFileHistoryData(void* pDest, char* pErrorCode);
+  int ReadFileHistoryInfo(void* pDest, int* pCount, char* pErrorCode);
+
+ private:
+  std::string m_strVekFileName;
+  bool m_bExist;
+};
