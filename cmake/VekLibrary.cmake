@@ -25,7 +25,7 @@ function(vek_add_library target)
     C_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON
     LINK_DEPENDS ${map})
-  target_compile_options(${target} PRIVATE -fno-gnu-unique)
+  target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-fno-gnu-unique>)
   target_link_options(${target} PRIVATE -Wl,-Bsymbolic -Wl,--version-script=${map} -Wl,--no-undefined)
   if(ARG_LIBS)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS})
