@@ -243,6 +243,14 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
   return true;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  std::string sysA, sysB;
+  if (!Resolve(a, sysA) || !Resolve(b, sysB)) return false;
+  struct stat stA, stB;
+  if (stat(sysA.c_str(), &stA) != 0 || stat(sysB.c_str(), &stB) != 0) return false;
+  return stA.st_dev == stB.st_dev && stA.st_ino == stB.st_ino;
+}
+
 bool Exists(const std::string& pathOrPattern) {
   std::string sys;
   if (!ToSystemPath(pathOrPattern, sys)) return false;
@@ -564,6 +572,39 @@ bool RenameReplacing(const std::string& from, const std::string& to) {
   if (!Resolve(from, fromSys) || !Resolve(to, toSys)) return false;
   if (Injected(FileOp::Rename)) return false;
   return ::rename(fromSys.c_str(), toSys.c_str()) == 0 || Fail(errno);
+}
+
+LinkResult LinkFile(const std::string& from, const std::string& to) {
+  std::string fromSys, toSys;
+  if (!Resolve(from, fromSys) || !Resolve(to, toSys)) return LinkResult::Failed;
+  struct stat st;
+  if (lstat(fromSys.c_str(), &st) != 0) {
+    Fail(errno);
+    return LinkResult::Missing;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    Fail(EISDIR);
+    return LinkResult::Failed;
+  }
+  if (lstat(toSys.c_str(), &st) == 0) {
+    Fail(EEXIST);
+    return LinkResult::Exists;
+  }
+  if (Injected(FileOp::Rename)) return LinkResult::Failed;
+  if (::link(fromSys.c_str(), toSys.c_str()) == 0) return LinkResult::Done;
+  int error = errno;
+  Fail(error);
+  switch (error) {
+    case EEXIST:
+      return LinkResult::Exists;
+    case EPERM:
+    case EOPNOTSUPP:
+    case EXDEV:
+    case EMLINK:
+      return LinkResult::Unsupported;
+    default:
+      return LinkResult::Failed;
+  }
 }
 
 bool SyncFolderOf(const std::string& path) {

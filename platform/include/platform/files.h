@@ -46,6 +46,9 @@ struct FindEntry {
 // names. Gives false when nothing matches or the folder cannot be read.
 bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out);
 
+// Both paths name one existing file or folder (the same device and inode), through links and other names.
+bool SameFile(const std::string& a, const std::string& b);
+
 // A file, a folder or a pattern that matches something.
 bool Exists(const std::string& pathOrPattern);
 
@@ -111,6 +114,12 @@ RenameResult Rename(const std::string& from, const std::string& to);
 bool RenameReplacing(const std::string& from, const std::string& to);
 // Flushes the folder that holds path, so a rename in it is durable.
 bool SyncFolderOf(const std::string& path);
+
+enum class LinkResult { Done, Missing, Exists, Unsupported, Failed };
+// Gives the file `from` a second name `to` (a hard link) and never replaces a target (any case variant of its
+// name counts as taken). Unsupported: the file system keeps no second names, so the caller may copy instead.
+// Passes the fault point of a rename.
+LinkResult LinkFile(const std::string& from, const std::string& to);
 
 // Attributes: read-only is the owner's write bit; hidden, system and archive are kept in an extended attribute.
 std::uint32_t GetAttributes(const std::string& path);  // kAttrInvalid on failure
