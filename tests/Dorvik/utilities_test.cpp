@@ -219,6 +219,16 @@ TEST_F(UtilitiesTest, FileAndFolderListsNeverEnterLinks) {
   mkdir(dir.path().c_str(), 0755);  // for the TempFolder
 }
 
+TEST_F(UtilitiesTest, ForceDeleteFolderTakesReadOnlyEntries) {
+  mkdir((dir / "w").c_str(), 0755);
+  mkdir((dir / "w/ro").c_str(), 0755);
+  testing_support::WriteRaw(dir / "w/ro/a.txt", "1");
+  chmod((dir / "w/ro/a.txt").c_str(), 0444);
+  chmod((dir / "w/ro").c_str(), 0555);
+  EXPECT_EQ(U::ForceDeleteFolder(dir / "w"), 1);
+  EXPECT_EQ(U::IsExistFile(dir / "w"), 0);
+}
+
 TEST_F(UtilitiesTest, ForceDeleteFolderFailures) {
   EXPECT_EQ(U::ForceDeleteFolder(dir / "none"), 0);
   mkdir((dir / "w").c_str(), 0755);

@@ -107,7 +107,10 @@ std::string CZkLog::FunctionName(const char* prettyFunction) {
   std::size_t paren = p.find('(');
   std::string_view head = p.substr(0, paren);
   std::size_t space = head.find_last_of(" *&");
-  return std::string(space == std::string_view::npos ? head : head.substr(space + 1));
+  std::string name(space == std::string_view::npos ? head : head.substr(space + 1));
+  constexpr std::string_view kAnonymous = "{anonymous}::";
+  if (name.compare(0, kAnonymous.size(), kAnonymous) == 0) name.erase(0, kAnonymous.size());
+  return name;
 }
 
 void CZkLog::Write(int level, const char* file, const char* function, int line, const char* format, ...) {

@@ -348,6 +348,9 @@ int CZkUtilities::ForceDeleteFolder(const std::string& folderArg) {
   std::vector<std::string> files, folders;
   std::string all = JoinPath(folder, "*");
   if (!GetFileList(all, files) || !GetFolderList(all, folders)) return 0;
+  // A read-only folder must not keep its files: it does not on the system the files come from.
+  platform::SetAttributes(folder, platform::kAttrNormal);
+  for (const std::string& f : folders) platform::SetAttributes(f, platform::kAttrNormal);
   if (!DeleteListed(files)) return 0;
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     platform::SetAttributes(*it, platform::kAttrNormal);
