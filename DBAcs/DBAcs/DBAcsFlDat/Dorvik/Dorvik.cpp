@@ -11,6 +11,7 @@
 #include "ZkSettings.h"
 #include "ZkUtilities.h"
 #include "ZkVekFileAccess.h"
+#include "ZkWorkFolderAccess.h"
 
 namespace {
 
@@ -312,7 +313,8 @@ DORVIK_API int ReadFileHeaderINI(const char* pWorkPathName, void* pHeaderData, v
     ZK_LOG_PARAM("pWorkPathName->%s, pHeaderData->Address:%p, pHeaderInfo->Address:%p, pErrorCode->Address:%p",
                  ZkText(pWorkPathName), Address(pHeaderData), Address(pHeaderInfo), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderAccess access(pWorkPathName);
+    int result = access.ReadFileHeaderINI(pHeaderData, pHeaderInfo, pErrorCode);
     if (result != 1 && pErrorCode && std::strncmp(pErrorCode, zkerror::kHeaderIniMissing, 10) == 0) {
       ZkClearErrorCode(pErrorCode);
       result = 1;
@@ -331,7 +333,8 @@ DORVIK_API int ReadFileHistoryINI(const char* pWorkPathName, void* pHistoryData,
         "pWorkPathName->%s, pHistoryData->Address:%p, pHistoryInfo->Address:%p, *pCount->%d, pErrorCode->Address:%p",
         ZkText(pWorkPathName), Address(pHistoryData), Address(pHistoryInfo), ValueOf(pCount), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderAccess access(pWorkPathName);
+    int result = access.ReadFileHistoryINI(pHistoryData, pHistoryInfo, pCount, pErrorCode);
     if (result != 1 && pErrorCode && std::strncmp(pErrorCode, zkerror::kHistoryIniMissing, 10) == 0) {
       ZkClearErrorCode(pErrorCode);
       result = 1;
@@ -348,7 +351,8 @@ DORVIK_API int ReadDBInfoINI(const char* pWorkPathName, void* pDest, char* pErro
     ZK_LOG_PARAM("pWorkPathName->%s, pDest->Address:%p, pErrorCode->Address:%p", ZkText(pWorkPathName),
                  Address(pDest), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderAccess access(pWorkPathName);
+    int result = access.ReadDBInfoINI(pDest, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -361,7 +365,8 @@ DORVIK_API int WriteDBInfoINI(const char* pWorkPathName, const void* pSource, ch
     ZK_LOG_PARAM("pWorkPathName->%s, pSource->Address:%p, pErrorCode->Address:%p", ZkText(pWorkPathName),
                  Address(pSource), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderAccess access(pWorkPathName);
+    int result = access.WriteDBInfoINI(pSource, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });

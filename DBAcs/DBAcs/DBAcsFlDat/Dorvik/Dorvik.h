@@ -90,7 +90,15 @@ typedef struct {
   char Name[30];
 } HistoryInfo;
 
+/* The database file names of a work folder (OvDBInfo.ini): NUL-padded, not terminated. */
+typedef struct {
+  char InformationDB[14];
+  char EstimateDB[14];
+  char ImageDB[14];
+} LatestDatabaseFile;
+
 DORVIK_STATIC_ASSERT(sizeof(VekDate) == 4, "VekDate");
+DORVIK_STATIC_ASSERT(sizeof(LatestDatabaseFile) == 42, "LatestDatabaseFile");
 DORVIK_STATIC_ASSERT(sizeof(VekDateTime) == 8, "VekDateTime");
 DORVIK_STATIC_ASSERT(sizeof(HeaderData) == 16, "HeaderData");
 DORVIK_STATIC_ASSERT(offsetof(HeaderData, Version) == 4, "HeaderData.Version");
