@@ -1,0 +1,84 @@
+#include "cab_format.h"
+
+#include <cstring>
+
+namespace cabinet {
+
+std::uint32_t Checksum(const unsigned char* data, std::size_t size, std::uint32_t seed) {
+  std::uint32_t sum = seed;
+  std::size_t words = size / 4;
+  for (std::size_t i = 0; i < words; ++i, data += 4) sum ^= Get32(data);
+  std::uint32_t tail = 0;
+  switch (size % 4) {
+    case 3:
+      tail |= static_cast<std::uint32_t>(*data++) << 16;
+      [[fallthrough]];
+    case 2:
+      tail |= static_cast<std::uint32_t>(*data++) << 8;
+      [[fallthrough]];
+    case 1:
+      tail |= *data;
+      break;
+    default:
+      break;
+  }
+  return sum ^ tail;
+}
+
+void PutDataHeader(unsigned char* header, const unsigned char* data, std::uint16_t compressed,
+                   std::uint16_t uncompressed) {
+  Put16(header + 4, compressed);
+  Put16(header + 6, uncompressed);
+  std::uint32_t sum = Checksum(header + 4, 4, Checksum(data, compressed, 0));
+  Put32(header, sum);
+}
+
+namespace {
+
+bool Linked(const Header& h, std::uint16_t flag) { return (h.flags & flag) != 0; }
+
+unsigned char* PutText(unsigned char* p, const std::string& s) {
+  std::memcpy(p, s.c_str(), s.size() + 1);
+  return p + s.size() + 1;
+}
+
+}  // namespace
+
+std::size_t HeaderBytes(const Header& h) {
+  std::size_t n = kHeaderSize;
+  if (Linked(h, kFlagPrevCabinet)) n += h.prevCabinet.size() + 1 + h.prevDisk.size() + 1;
+  if (Linked(h, kFlagNextCabinet)) n += h.nextCabinet.size() + 1 + h.nextDisk.size() + 1;
+  return n;
+}
+
+void PutHeader(const Header& h, unsigned char* out) {
+  std::memset(out, 0, kHeaderSize);
+  std::memcpy(out, "MSCF", 4);
+  Put32(out + 8, h.cabinetSize);
+  Put32(out + 16, h.filesOffset);
+  out[24] = 3;  // format version 1.3
+  out[25] = 1;
+  Put16(out + 26, h.folderCount);
+  Put16(out + 28, h.fileCount);
+  Put16(out + 30, h.flags);
+  Put16(out + 32, h.setId);
+  Put16(out + 34, h.cabinetIndex);
+  unsigned char* p = out + kHeaderSize;
+  if (Linked(h, kFlagPrevCabinet)) p = PutText(PutText(p, h.prevCabinet), h.prevDisk);
+  if (Linked(h, kFlagNextCabinet)) PutText(PutText(p, h.nextCabinet), h.nextDisk);
+}
+
+bool ParseFixedHeader(const unsigned char* in, Header& h) {
+  if (std::memcmp(in, "MSCF", 4) != 0) return false;
+  if (in[25] != 1) return false;  // major version
+  h.cabinetSize = Get32(in + 8);
+  h.filesOffset = Get32(in + 16);
+  h.folderCount = Get16(in + 26);
+  h.fileCount = Get16(in + 28);
+  h.flags = Get16(in + 30);
+  h.setId = Get16(in + 32);
+  h.cabinetIndex = Get16(in + 34);
+  return h.cabinetSize >= kHeaderSize;
+}
+
+}  // namespace cabinet
