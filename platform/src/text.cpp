@@ -73,7 +73,12 @@ bool Utf8ToCp932(std::string_view utf8, std::string& cp932) { return Convert("CP
 
 bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
+  for (std::size_t i = 0; i < a.size(); i = NextChar(a, i)) {
+    // A trail byte in the ASCII letter range ("バ" is 83 6F) is compared as it is.
+    if (CharLength(a, i) == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      continue;
+    }
     char x = a[i], y = b[i];
     if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
     if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');

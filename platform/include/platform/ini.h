@@ -14,14 +14,21 @@ namespace platform {
 struct IniEntry {
   std::string key;
   std::string value;
+  // The file's own text around the entry, so that a rewrite keeps what it did not change: the comment, blank and
+  // other lines between the previous entry and this one, and the entry's line as read (empty for a new entry).
+  std::vector<std::string> before = {};
+  std::string line = {};
 };
 
 struct IniSection {
   std::string name;
   std::vector<IniEntry> entries;
+  std::string header = {};              // the section's line as read
+  std::vector<std::string> after = {};  // lines after its last entry
 };
 
-// A whole INI file in memory, parsed from and written to bytes (no I/O).
+// A whole INI file in memory, parsed from and written to bytes (no I/O). Serialize writes the lines that were
+// read and not changed as they were, and changed or new entries as "key=value".
 class IniDocument {
  public:
   static IniDocument Parse(std::string_view bytes);
@@ -35,6 +42,7 @@ class IniDocument {
   bool RemoveSection(std::string_view section);
 
   std::vector<IniSection> sections;
+  std::vector<std::string> preamble;  // lines before the first section (their keys belong to no section)
 };
 
 // GetPrivateProfileString: copies at most size-1 bytes and a NUL (never splitting a double-byte character) and
@@ -45,16 +53,19 @@ std::size_t IniGetString(const char* section, const char* key, const char* defau
 // The whole value (no size limit), or the default.
 std::string IniGetString(std::string_view section, std::string_view key, std::string_view defaultValue,
                          const std::string& path);
-// GetPrivateProfileInt: leading sign and digits of the value, else the default.
+// GetPrivateProfileInt: the default for a missing key or an empty value, else the leading sign and digits of the
+// value (0 when there are none; wraps at 32 bits).
 int IniGetInt(std::string_view section, std::string_view key, int defaultValue, const std::string& path);
 // Keys of a section in file order.
 std::vector<std::string> IniGetKeys(std::string_view section, const std::string& path);
 std::vector<std::string> IniGetSections(const std::string& path);
 
 // WritePrivateProfileString: sets a key (creating file and section as needed); a null key deletes the section,
-// a null value deletes the key. The file is replaced atomically; false when it cannot be written.
+// a null value deletes the key. The file is replaced atomically; false when it cannot be written, when it exists
+// but cannot be read or is read-only, and for names or values that would not read back (a line end in any of
+// them, "=" or an empty key name, "]" in a section name).
 bool IniWriteString(const char* section, const char* key, const char* value, const std::string& path);
-// Writes a whole file at once, atomically.
+// Writes a whole file at once, atomically, with the same refusals.
 bool IniWriteFile(const std::string& path, const IniDocument& document);
 bool IniReadFile(const std::string& path, IniDocument& document);  // false when the file cannot be read
 

@@ -25,7 +25,7 @@ std::size_t CutLength(std::string_view s, std::size_t maxBytes);
 std::size_t FindChar(std::string_view s, char c, std::size_t from = 0);
 std::size_t FindLastChar(std::string_view s, char c);
 
-// a and b are equal when ASCII letters are compared without regard to case.
+// a and b are equal when ASCII letters are compared without regard to case (double-byte characters exactly).
 bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
 
 // CP932 -> UTF-8 and back with iconv ("CP932"). False (out cleared) when a byte sequence does not convert.
