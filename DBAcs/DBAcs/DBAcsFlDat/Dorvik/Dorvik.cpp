@@ -11,6 +11,7 @@
 #include "ZkSettings.h"
 #include "ZkUtilities.h"
 #include "ZkVekFileAccess.h"
+#include "ZkVekFileOperation.h"
 #include "ZkWorkFolderAccess.h"
 
 namespace {
@@ -229,7 +230,8 @@ DORVIK_API int DeleteAllHistory(const char* pVekFileName, char* pErrorCode) {
     ZK_LOG_TITLE(kTitle);
     ZK_LOG_PARAM("pVekFileName->%s, pErrorCode->Address:%p", ZkText(pVekFileName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kVekFileWrite, pErrorCode);
+    CZkVekFileOperation operation(pVekFileName);
+    int result = operation.DeleteAllHistory(pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -241,7 +243,8 @@ DORVIK_API int DeleteAllHistoryOld(const char* pVekFileName, char* pErrorCode) {
     ZK_LOG_TITLE(kTitle);
     ZK_LOG_PARAM("pVekFileName->%s, pErrorCode->Address:%p", ZkText(pVekFileName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kVekFileWrite, pErrorCode);
+    CZkVekFileOperation operation(pVekFileName);
+    int result = operation.DeleteAllHistoryOld(pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -254,7 +257,8 @@ DORVIK_API int SettingAgreed(const char* pVekFileName, const char* pPassword, ch
     ZK_LOG_PARAM("pVekFileName->%s, pPassword->%s, pErrorCode->Address:%p", ZkText(pVekFileName), ZkText(pPassword),
                  Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kVekFileWrite, pErrorCode);
+    CZkVekFileOperation operation(pVekFileName);
+    int result = operation.SettingAgreed(pPassword, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -267,7 +271,8 @@ DORVIK_API int ReleaseAgreed(const char* pVekFileName, const char* pPassword, in
     ZK_LOG_PARAM("pVekFileName->%s, pPassword->%s, nReleaseMode->%d, pErrorCode->Address:%p", ZkText(pVekFileName),
                  ZkText(pPassword), nReleaseMode, Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kVekFileWrite, pErrorCode);
+    CZkVekFileOperation operation(pVekFileName);
+    int result = operation.ReleaseAgreed(pPassword, nReleaseMode, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
