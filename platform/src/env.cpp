@@ -39,6 +39,10 @@ class SystemEnvironment : public Environment {
   int ScreenDpiX() override { return 96; }
   int ScreenDpiY() override { return 96; }
   std::string GetSpecialFolder(SpecialFolder which) override {
+    if (which == SpecialFolder::CommonDocuments) {
+      std::string shared = WithoutTrailingDelimiter(FromEnv("VEK_COMMON_DOCUMENTS"));
+      return shared.empty() ? "/var/lib/vek/Documents" : shared;
+    }
     std::string home = ProfileFolder();
     if (home.empty()) return {};
     switch (which) {
@@ -55,6 +59,8 @@ class SystemEnvironment : public Environment {
       case SpecialFolder::Windows:
       case SpecialFolder::System:
         return {};
+      case SpecialFolder::CommonDocuments:
+        break;
     }
     return {};
   }
@@ -80,6 +86,16 @@ SystemEnvironment g_systemEnvironment;
 Environment* g_environment = nullptr;
 
 }  // namespace
+
+std::string Environment::HostProgramFolder() {
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return {};
+  std::string exe(buf, static_cast<std::size_t>(n)), cp932;
+  std::size_t slash = exe.rfind('/');
+  if (slash == std::string::npos || !FromSystemPath(exe.substr(0, slash == 0 ? 1 : slash), cp932)) return {};
+  return cp932;
+}
 
 void SetEnvironment(Environment* env) { g_environment = env; }
 

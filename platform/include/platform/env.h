@@ -5,7 +5,8 @@
 
 namespace platform {
 
-enum class SpecialFolder { Profile, LocalAppDataLow, AppData, Desktop, Personal, Windows, System };
+// CommonDocuments: the documents folder shared by all users ($VEK_COMMON_DOCUMENTS, else /var/lib/vek/Documents).
+enum class SpecialFolder { Profile, LocalAppDataLow, AppData, Desktop, Personal, Windows, System, CommonDocuments };
 
 class Environment {
  public:
@@ -19,6 +20,8 @@ class Environment {
   virtual std::string GetSpecialFolder(SpecialFolder which) = 0;  // empty when unknown
   // A value of a registry key such as "SOFTWARE\Kelmora\Torvane\Data\Settings\"; false when missing.
   virtual bool ReadRegistry(const std::string& key, const std::string& value, std::string& out) = 0;
+  // Folder of the host program's file (the executable of the process), CP932, without a trailing delimiter.
+  virtual std::string HostProgramFolder();
 };
 
 // The environment every part uses; nullptr restores the real one.
