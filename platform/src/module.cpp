@@ -3,13 +3,18 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "platform/error.h"
 #include "platform/path.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -17,20 +22,26 @@ namespace {
 
 thread_local std::string g_moduleError;
 
+// Handles this layer gave out, with the number of loads not yet freed: a handle it never gave out (or one freed
+// as often as it was loaded) is refused instead of reaching dlsym or dlclose.
+std::mutex g_handlesMutex;
+std::map<void*, int> g_handles;
+
 void* Fail(const std::string& text, int code) {
   g_moduleError = text;
   SetLastError(code);
   return nullptr;
 }
 
+bool IsKnown(void* handle) {
+  std::lock_guard<std::mutex> lock(g_handlesMutex);
+  auto it = g_handles.find(handle);
+  return it != g_handles.end() && it->second > 0;
+}
+
 bool EndsWithNoCase(std::string_view s, std::string_view tail) {
   if (s.size() < tail.size()) return false;
-  for (std::size_t i = 0; i < tail.size(); ++i) {
-    char a = s[s.size() - tail.size() + i], b = tail[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
+  return EqualsNoCaseAscii(s.substr(s.size() - tail.size()), tail);
 }
 
 bool IsRegularFile(const std::string& sys) {
@@ -43,28 +54,47 @@ void* Open(const std::string& sys) {
   void* h = dlopen(sys.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!h) {
     const char* e = dlerror();
-    return Fail(e ? e : "cannot load " + sys, ENOENT);
+    // A file that is there but does not load is told apart from one that is missing.
+    bool found = sys.find('/') != std::string::npos && IsRegularFile(sys);
+    return Fail(e ? e : "cannot load " + sys, found ? ENOEXEC : ENOENT);
   }
+  std::lock_guard<std::mutex> lock(g_handlesMutex);
+  ++g_handles[h];
   return h;
 }
 
-// The folder (system form) of the module that holds address.
-std::string FolderOf(const void* address) {
-  Dl_info info{};
-  if (!address || !dladdr(address, &info) || !info.dli_fname || !*info.dli_fname) return {};
-  std::string path = info.dli_fname;
+std::string FolderOfFile(const std::string& path) {
   std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return {};
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The folder (system form) of the module that holds address. The main program is named by /proc/self/exe, since
+// the name the loader keeps for it is argv[0], which may be relative; a module known only by a relative name has
+// no folder here, so the current folder is never searched by accident.
+std::string FolderOf(const void* address) {
+  Dl_info info{};
+  link_map* map = nullptr;
+  if (!address || !dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map) return {};
+  if (!map->l_name || !*map->l_name) {
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    return FolderOfFile(std::string(buf, static_cast<std::size_t>(n)));
+  }
+  if (map->l_name[0] != '/') return {};
+  return FolderOfFile(map->l_name);
+}
+
 }  // namespace
 
 std::string ModuleFileName(std::string_view name) {
-  if (name.find(kDelimiter) != std::string_view::npos || EndsWithNoCase(name, ".so")) return std::string(name);
-  std::string_view base = name;
+  std::size_t slash = FindLastChar(name, kDelimiter);
+  std::string_view folder = slash == std::string_view::npos ? std::string_view() : name.substr(0, slash + 1);
+  std::string_view base = name.substr(folder.size());
+  if (base.empty() || EndsWithNoCase(base, ".so")) return std::string(name);
   if (EndsWithNoCase(base, ".dll")) base.remove_suffix(4);
-  return "lib" + std::string(base) + ".so";
+  return std::string(folder) + "lib" + std::string(base) + ".so";
 }
 
 ModuleHandle LoadModuleFrom(const std::string& name, const void* anchor) {
@@ -81,6 +111,7 @@ ModuleHandle LoadModuleFrom(const std::string& name, const void* anchor) {
       std::size_t colon = rest.find(':');
       std::string dir(rest.substr(0, colon));
       rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+      // Relative folders would mean the current folder.
       if (!dir.empty() && dir[0] == '/' && IsRegularFile(dir + "/" + sys)) return Open(dir + "/" + sys);
     }
   }
@@ -89,21 +120,36 @@ ModuleHandle LoadModuleFrom(const std::string& name, const void* anchor) {
 
 void* GetFunction(ModuleHandle module, const char* name) {
   if (!module || !name || !*name) return Fail("no module or function name", EINVAL);
+  if (!IsKnown(module)) return Fail("not a loaded module", EINVAL);
   dlerror();
   void* f = dlsym(module, name);
   if (!f) return Fail(std::string("function not found: ") + name, ENOENT);
   // Only a function of that very module counts, not one of a library it depends on.
-  link_map* map = nullptr;
+  link_map* own = nullptr;
+  link_map* holder = nullptr;
   Dl_info info{};
-  if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map || !dladdr(f, &info) || !info.dli_fname ||
-      std::strcmp(info.dli_fname, map->l_name) != 0) {
+  if (dlinfo(module, RTLD_DI_LINKMAP, &own) != 0 || !own ||
+      !dladdr1(f, &info, reinterpret_cast<void**>(&holder), RTLD_DL_LINKMAP) || holder != own) {
     return Fail(std::string("function not in the module: ") + name, ENOENT);
   }
   return f;
 }
 
 bool FreeModule(ModuleHandle module) {
-  if (!module) return false;
+  if (!module) {
+    Fail("no module", EINVAL);
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(g_handlesMutex);
+    auto it = g_handles.find(module);
+    if (it == g_handles.end() || it->second <= 0) {
+      Fail("not a loaded module", EINVAL);
+      return false;
+    }
+    if (--it->second == 0) g_handles.erase(it);
+  }
+  dlerror();
   if (dlclose(module) != 0) {
     const char* e = dlerror();
     Fail(e ? e : "cannot unload", EINVAL);

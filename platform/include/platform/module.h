@@ -10,15 +10,17 @@ namespace platform {
 
 using ModuleHandle = void*;
 
-// The file name a module name maps to: "Pakkel.dll" -> "libPakkel.so", "CABINET" -> "libCABINET.so";
-// a name that already ends in ".so" (or holds a delimiter) is kept.
+// The file name a module name maps to: "Pakkel.dll" -> "libPakkel.so", "CABINET" -> "libCABINET.so", and in a
+// path the last component: "/opt/Dorvik.dll" -> "/opt/libDorvik.so"; a name that already ends in ".so" is kept.
 std::string ModuleFileName(std::string_view name);
 
-// Loads a module; anchor is an address inside the asking module. nullptr on failure (see ModuleError).
+// Loads a module; anchor is an address inside the asking module. nullptr on failure (see ModuleError; LastError
+// is EINVAL for a bad name, ENOENT for a missing module, ENOEXEC for a file that does not load).
 ModuleHandle LoadModuleFrom(const std::string& name, const void* anchor);
 // A function exported by that very module (not by one of its dependencies); nullptr when missing.
 void* GetFunction(ModuleHandle module, const char* name);
-// True when the module was released.
+// True when the module was released; false for a handle that LoadModule did not give (or that was freed as often
+// as it was loaded).
 bool FreeModule(ModuleHandle module);
 // Text of the last failure of the calling thread.
 std::string ModuleError();
