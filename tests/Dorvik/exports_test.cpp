@@ -49,7 +49,8 @@ TEST(SizeQuery, TextFollowsTheConvention) {
 TEST(Exports, MissingFilesFailWithACode) {
   dorvik_test::ResetSettings();
   testing_support::TempFolder dir;
-  std::string vekPath = dir / "none.vek", workPath = dir / "none", dbPath = dir / "none.db";
+  // The database lies in a folder that is not there: a back-end creates a missing database in an existing one.
+  std::string vekPath = dir / "none.vek", workPath = dir / "none", dbPath = dir / "none/none.db";
   const char* vek = vekPath.c_str();
   const char* w = workPath.c_str();
   const char* db = dbPath.c_str();

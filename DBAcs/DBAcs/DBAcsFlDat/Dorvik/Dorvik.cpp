@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "ZkDBAccess.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
 #include "ZkMessage.h"
@@ -386,7 +387,7 @@ DORVIK_API int ReadDB(const char* pDBFileName, int nTableId, void* pDest, int* p
     ZK_LOG_PARAM("pDBFileName->%s, nTableId->%d, pDest->Address:%p, *pCount->%d, pErrorCode->Address:%p",
                  ZkText(pDBFileName), nTableId, Address(pDest), ValueOf(pCount), Address(pErrorCode));
     ZK_LOG(2, "%s開始(TABLE-ID : %d)", kTitle, nTableId);
-    int result = NotBuilt(kTitle, zkerror::kLibraryLoad, pErrorCode);
+    int result = ZkReadDB(pDBFileName, nTableId, pDest, pCount, pErrorCode);
     if (result == 1) ZK_LOG(2, "%s終了(TABLE-ID : %d)", kTitle, nTableId);
     return result;
   });
@@ -399,7 +400,7 @@ DORVIK_API int WriteDB(const char* pDBFileName, int nTableId, const void* pSourc
     ZK_LOG_PARAM("pDBFileName->%s, nTableId->%d, pSource->Address:%p, nCount->%d, pErrorCode->Address:%p",
                  ZkText(pDBFileName), nTableId, Address(pSource), nCount, Address(pErrorCode));
     ZK_LOG(2, "%s開始(TABLE-ID : %d)", kTitle, nTableId);
-    int result = NotBuilt(kTitle, zkerror::kLibraryLoad, pErrorCode);
+    int result = ZkWriteDB(pDBFileName, nTableId, pSource, nCount, pErrorCode);
     if (result == 1) ZK_LOG(2, "%s終了(TABLE-ID : %d)", kTitle, nTableId);
     return result;
   });
@@ -412,7 +413,7 @@ DORVIK_API int VaccumDB(const char* pDBFileName, int nDBId, char* pErrorCode) {
     ZK_LOG_PARAM("pDBFileName->%s, nDBId->%d, pErrorCode->Address:%p", ZkText(pDBFileName), nDBId,
                  Address(pErrorCode));
     ZK_LOG(2, "%s開始(DB-ID : %d)", kTitle, nDBId);
-    int result = NotBuilt(kTitle, zkerror::kLibraryLoad, pErrorCode);
+    int result = ZkVaccumDB(pDBFileName, nDBId, pErrorCode);
     if (result == 1) ZK_LOG(2, "%s終了(DB-ID : %d)", kTitle, nDBId);
     return result;
   });
