@@ -81,4 +81,39 @@ bool ParseFixedHeader(const unsigned char* in, Header& h) {
   return h.cabinetSize >= kHeaderSize;
 }
 
+namespace {
+
+// A NUL-terminated text of at most 255 bytes at in[at]; advances at past its NUL.
+bool TakeText(const unsigned char* in, std::size_t size, std::size_t& at, std::string& out) {
+  std::size_t end = at;
+  while (end < size && end - at < 256 && in[end] != 0) ++end;
+  if (end >= size || in[end] != 0) return false;
+  out.assign(reinterpret_cast<const char*>(in + at), end - at);
+  at = end + 1;
+  return true;
+}
+
+}  // namespace
+
+bool ParseHeader(const unsigned char* in, std::size_t size, Header& h) {
+  if (size < kHeaderSize || !ParseFixedHeader(in, h)) return false;
+  std::size_t at = kHeaderSize;
+  if (Linked(h, kFlagReservePresent)) {
+    if (size < at + 4) return false;
+    h.headerReserve = Get16(in + at);
+    h.folderReserve = in[at + 2];
+    h.dataReserve = in[at + 3];
+    at += 4 + h.headerReserve;
+  }
+  if (Linked(h, kFlagPrevCabinet) &&
+      !(TakeText(in, size, at, h.prevCabinet) && TakeText(in, size, at, h.prevDisk))) {
+    return false;
+  }
+  if (Linked(h, kFlagNextCabinet) &&
+      !(TakeText(in, size, at, h.nextCabinet) && TakeText(in, size, at, h.nextDisk))) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace cabinet

@@ -60,6 +60,8 @@ struct Header {
   std::uint16_t setId = 0;
   std::uint16_t cabinetIndex = 0;
   std::string prevCabinet, prevDisk, nextCabinet, nextDisk;
+  std::uint16_t headerReserve = 0;  // reserved areas, read only
+  std::uint8_t folderReserve = 0, dataReserve = 0;
 };
 
 // Bytes of the serialized header (fixed part and its texts).
@@ -69,5 +71,10 @@ void PutHeader(const Header& h, unsigned char* out);
 
 // Reads the fixed part (kHeaderSize bytes); false when the bytes are no cabinet header this library reads.
 bool ParseFixedHeader(const unsigned char* in, Header& h);
+// Reads the whole header, reserved area sizes and link texts included, from the first size bytes of a
+// cabinet; false when they are no cabinet header or end inside it.
+bool ParseHeader(const unsigned char* in, std::size_t size, Header& h);
+// Bytes from the start of a cabinet that always hold its whole header.
+inline constexpr std::size_t kLongestHeader = kHeaderSize + 4 + 0xFFFF + 4 * 256;
 
 }  // namespace cabinet

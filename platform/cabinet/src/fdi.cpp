@@ -1,0 +1,385 @@
+// The cabinet reader behind the FDI entry points: libmspack decodes, over the caller's callbacks.
+#include <mspack.h>
+
+#include <cstddef>
+#include <deque>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cab_format.h"
+#include "cabinet/fdi.h"
+#include "names.h"
+
+namespace cabinet {
+namespace {
+
+constexpr std::uint32_t kMagic = 0x46444958;  // "FDIX"
+constexpr std::uint32_t kError = static_cast<std::uint32_t>(-1);
+constexpr int kLongestSet = 1000;              // cabinets of one set
+constexpr int kDecodeBuffer = 64 * 1024;       // input buffer of the decoders
+
+class Reader;
+
+// A file as libmspack sees it: a caller's handle, the target of the file being unpacked, or nothing
+// (the check pass decodes into it).
+struct StreamFile {
+  enum class Kind { Source, Target, Sink } kind;
+  CABHANDLE hf;
+  Reader* reader;
+};
+
+// libmspack copies its system record and frees memory without saying whose it is: the reader whose
+// FDICopy runs on this thread serves its memory.
+thread_local Reader* g_active = nullptr;
+
+class Reader {
+ public:
+  Reader(PFNALLOC alloc, PFNFREE free, PFNOPEN open, PFNREAD read, PFNWRITE write, PFNCLOSE close, PFNSEEK seek,
+         ERF* erf)
+      : alloc_(alloc), free_(free), open_(open), read_(read), write_(write), close_(close), seek_(seek), erf_(erf) {
+    system_.open = &OpenThunk;
+    system_.close = &CloseThunk;
+    system_.read = &ReadThunk;
+    system_.write = &WriteThunk;
+    system_.seek = &SeekThunk;
+    system_.tell = &TellThunk;
+    system_.message = &MessageThunk;
+    system_.alloc = &AllocThunk;
+    system_.free = &FreeThunk;
+    system_.copy = &CopyThunk;
+    system_.null_ptr = nullptr;
+  }
+  ~Reader() { magic_ = 0; }
+
+  bool Valid() const { return magic_ == kMagic; }
+  PFNFREE Release() const { return free_; }
+
+  bool Fail(int code, int err = 0) {
+    if (erf_) {
+      erf_->erfOper = code;
+      erf_->erfType = err;
+      erf_->fError = 1;
+    }
+    return false;
+  }
+
+  bool IsCabinet(CABHANDLE hf, FDICABINETINFO* info) {
+    unsigned char fixed[kHeaderSize];
+    if (read_(hf, fixed, kHeaderSize) != kHeaderSize) return Fail(FDIERROR_NOT_A_CABINET);
+    Header h;
+    if (!ParseFixedHeader(fixed, h)) {
+      bool signed_ = std::memcmp(fixed, "MSCF", 4) == 0;
+      return Fail(signed_ ? FDIERROR_UNKNOWN_CABINET_VERSION : FDIERROR_NOT_A_CABINET);
+    }
+    if (info) {
+      info->cbCabinet = static_cast<long>(h.cabinetSize);
+      info->cFolders = h.folderCount;
+      info->cFiles = h.fileCount;
+      info->setID = h.setId;
+      info->iCabinet = h.cabinetIndex;
+      info->fReserve = (h.flags & kFlagReservePresent) != 0;
+      info->hasprev = (h.flags & kFlagPrevCabinet) != 0;
+      info->hasnext = (h.flags & kFlagNextCabinet) != 0;
+    }
+    return true;
+  }
+
+  bool Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, void* pv);
+
+  // libmspack's callbacks.
+  static StreamFile* F(mspack_file* f) { return reinterpret_cast<StreamFile*>(f); }
+
+  static mspack_file* OpenThunk(mspack_system*, const char* filename, int mode) {
+    Reader* r = g_active;
+    StreamFile file{StreamFile::Kind::Source, -1, r};
+    if (mode == MSPACK_SYS_OPEN_WRITE) {
+      // The name is ours: the file being unpacked goes to its target (or nowhere in the check pass).
+      file.kind = r->target_ == -1 ? StreamFile::Kind::Sink : StreamFile::Kind::Target;
+      file.hf = r->target_;
+    } else if (mode == MSPACK_SYS_OPEN_READ) {
+      file.hf = r->open_(filename, CAB_O_RDONLY | CAB_O_BINARY | CAB_O_SEQUENTIAL, 0);
+      if (file.hf == -1) return nullptr;
+    } else {
+      return nullptr;
+    }
+    void* memory = AllocThunk(nullptr, sizeof(StreamFile));
+    if (!memory) {
+      if (file.kind == StreamFile::Kind::Source) r->close_(file.hf);
+      return nullptr;
+    }
+    return reinterpret_cast<mspack_file*>(new (memory) StreamFile(file));
+  }
+  static void CloseThunk(mspack_file* f) {
+    StreamFile* file = F(f);
+    // The target stays open: the caller closes it when it is told the file is done.
+    if (file->kind == StreamFile::Kind::Source) file->reader->close_(file->hf);
+    FreeThunk(file);
+  }
+  static int ReadThunk(mspack_file* f, void* buffer, int bytes) {
+    StreamFile* file = F(f);
+    if (file->kind != StreamFile::Kind::Source || bytes < 0) return -1;
+    std::uint32_t n = file->reader->read_(file->hf, buffer, static_cast<std::uint32_t>(bytes));
+    return n == kError ? -1 : static_cast<int>(n);
+  }
+  static int WriteThunk(mspack_file* f, void* buffer, int bytes) {
+    StreamFile* file = F(f);
+    if (bytes < 0) return -1;
+    if (file->kind == StreamFile::Kind::Sink) return bytes;
+    if (file->kind != StreamFile::Kind::Target) return -1;
+    std::uint32_t n = file->reader->write_(file->hf, buffer, static_cast<std::uint32_t>(bytes));
+    if (n != static_cast<std::uint32_t>(bytes)) file->reader->writeFailed_ = true;
+    return n == kError ? -1 : static_cast<int>(n);
+  }
+  static int SeekThunk(mspack_file* f, off_t offset, int mode) {
+    StreamFile* file = F(f);
+    if (file->kind != StreamFile::Kind::Source) return -1;
+    int whence = mode == MSPACK_SYS_SEEK_START ? SEEK_SET : mode == MSPACK_SYS_SEEK_CUR ? SEEK_CUR : SEEK_END;
+    return file->reader->seek_(file->hf, static_cast<long>(offset), whence) == -1 ? -1 : 0;
+  }
+  static off_t TellThunk(mspack_file* f) {
+    StreamFile* file = F(f);
+    if (file->kind != StreamFile::Kind::Source) return -1;
+    return file->reader->seek_(file->hf, 0, SEEK_CUR);
+  }
+  static void MessageThunk(mspack_file*, const char*, ...) {}  // failures are reported by result
+  static void* AllocThunk(mspack_system*, size_t bytes) {
+    if (bytes > 0xFFFFFFFFu) return nullptr;
+    return g_active->alloc_(static_cast<std::uint32_t>(bytes));
+  }
+  static void FreeThunk(void* memory) {
+    if (memory) g_active->free_(memory);
+  }
+  static void CopyThunk(void* src, void* dest, size_t bytes) { std::memmove(dest, src, bytes); }
+
+ private:
+  struct Job;
+  bool ReadHeader(const std::string& path, Header& h);
+  bool OpenSet(Job& job, const char* folder, PFNFDINOTIFY notify, void* pv);
+  bool CheckNames(Job& job);
+  bool Decode(Job& job);
+  bool Unpack(Job& job, PFNFDINOTIFY notify, void* pv);
+
+  std::uint32_t magic_ = kMagic;
+  PFNALLOC alloc_;
+  PFNFREE free_;
+  PFNOPEN open_;
+  PFNREAD read_;
+  PFNWRITE write_;
+  PFNCLOSE close_;
+  PFNSEEK seek_;
+  ERF* erf_;
+  mspack_system system_{};
+  CABHANDLE target_ = -1;
+  bool writeFailed_ = false;
+};
+
+struct Reader::Job {
+  mscab_decompressor* cabd = nullptr;
+  mscabd_cabinet* first = nullptr;
+  std::vector<std::string> names;  // CP932, in the order of first->files
+  std::deque<std::string> paths;   // libmspack keeps the names of the cabinets it opened
+};
+
+bool Reader::ReadHeader(const std::string& path, Header& h) {
+  CABHANDLE hf = open_(path.c_str(), CAB_O_RDONLY | CAB_O_BINARY | CAB_O_SEQUENTIAL, 0);
+  if (hf == -1) return Fail(FDIERROR_CABINET_NOT_FOUND);
+  std::vector<unsigned char> head(kLongestHeader);
+  std::size_t size = 0;
+  while (size < head.size()) {
+    std::uint32_t n = read_(hf, head.data() + size, static_cast<std::uint32_t>(head.size() - size));
+    if (n == kError || n == 0) break;
+    size += n;
+  }
+  close_(hf);
+  if (size >= kHeaderSize && std::memcmp(head.data(), "MSCF", 4) == 0 && head[25] != 1) {
+    return Fail(FDIERROR_UNKNOWN_CABINET_VERSION);
+  }
+  if (!ParseHeader(head.data(), size, h)) {
+    bool signed_ = size >= 4 && std::memcmp(head.data(), "MSCF", 4) == 0;
+    return Fail(signed_ ? FDIERROR_CORRUPT_CABINET : FDIERROR_NOT_A_CABINET);
+  }
+  return true;
+}
+
+bool Reader::OpenSet(Job& job, const char* folder, PFNFDINOTIFY notify, void* pv) {
+  mscabd_cabinet* last = job.first;
+  for (int count = 1; last->flags & MSCAB_HDR_NEXTCAB; ++count) {
+    if (count >= kLongestSet) return Fail(FDIERROR_WRONG_CABINET);
+    char where[CB_MAX_CAB_PATH] = {};
+    std::snprintf(where, sizeof where, "%s", folder);
+    FDINOTIFICATION n{};
+    n.psz1 = last->nextname ? last->nextname : "";
+    n.psz2 = last->nextinfo ? last->nextinfo : "";
+    n.psz3 = where;
+    n.pv = pv;
+    n.setID = last->set_id;
+    n.iCabinet = static_cast<std::uint16_t>(last->set_index + 1);
+    n.fdie = FDIERROR_NONE;
+    if (notify(fdintNEXT_CABINET, &n) == -1) return Fail(FDIERROR_USER_ABORT);
+    where[sizeof where - 1] = '\0';
+    const std::string& path = job.paths.emplace_back(std::string(where) + (last->nextname ? last->nextname : ""));
+    mscabd_cabinet* next = job.cabd->open(job.cabd, path.c_str());
+    if (!next) return Fail(FDIERROR_CABINET_NOT_FOUND);
+    if (job.cabd->append(job.cabd, last, next) != MSPACK_ERR_OK) {
+      job.cabd->close(job.cabd, next);
+      return Fail(FDIERROR_WRONG_CABINET);
+    }
+    last = next;
+  }
+  return true;
+}
+
+bool Reader::CheckNames(Job& job) {
+  for (mscabd_file* f = job.first->files; f; f = f->next) {
+    std::string name;
+    if (!StoredNameToCp932(f->filename ? f->filename : "", static_cast<std::uint16_t>(f->attribs), name) ||
+        !IsSafeStoredName(name)) {
+      return Fail(FDIERROR_UNSAFE_NAME);
+    }
+    job.names.push_back(std::move(name));
+  }
+  return true;
+}
+
+// Decodes every file once into nothing, so that data that does not decode is found before anything
+// is written.
+bool Reader::Decode(Job& job) {
+  target_ = -1;
+  for (mscabd_file* f = job.first->files; f; f = f->next) {
+    if (job.cabd->extract(job.cabd, f, "") != MSPACK_ERR_OK) return Fail(FDIERROR_CORRUPT_CABINET);
+  }
+  return true;
+}
+
+bool Reader::Unpack(Job& job, PFNFDINOTIFY notify, void* pv) {
+  std::size_t i = 0;
+  for (mscabd_file* f = job.first->files; f; f = f->next, ++i) {
+    FDINOTIFICATION n{};
+    n.cb = static_cast<long>(f->length);
+    n.psz1 = job.names[i].c_str();
+    n.pv = pv;
+    n.date = static_cast<std::uint16_t>(((f->date_y - 1980) << 9) | (f->date_m << 5) | f->date_d);
+    n.time = static_cast<std::uint16_t>((f->time_h << 11) | (f->time_m << 5) | (f->time_s / 2));
+    n.attribs = static_cast<std::uint16_t>(f->attribs & ~CAB_A_NAME_IS_UTF);
+    n.setID = job.first->set_id;
+    n.iCabinet = static_cast<std::uint16_t>(job.first->set_index);
+    CABHANDLE hf = notify(fdintCOPY_FILE, &n);
+    if (hf == -1) return Fail(FDIERROR_USER_ABORT);
+    if (hf == 0) continue;
+    target_ = hf;
+    writeFailed_ = false;
+    int result = job.cabd->extract(job.cabd, f, "");
+    target_ = -1;
+    if (result != MSPACK_ERR_OK || writeFailed_) {
+      close_(hf);
+      return Fail(writeFailed_ || result == MSPACK_ERR_WRITE ? FDIERROR_TARGET_FILE : FDIERROR_CORRUPT_CABINET);
+    }
+    n.hf = hf;
+    CABHANDLE done = notify(fdintCLOSE_FILE_INFO, &n);
+    if (done == 0 || done == -1) return Fail(FDIERROR_TARGET_FILE);
+  }
+  return true;
+}
+
+bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, void* pv) {
+  if (!cabinet || !folder || !notify) return Fail(FDIERROR_BAD_ARGUMENT);
+  std::string path = std::string(folder) + cabinet;
+  Header h;
+  if (!ReadHeader(path, h)) return false;
+
+  char where[CB_MAX_CAB_PATH] = {};
+  std::snprintf(where, sizeof where, "%s", folder);
+  FDINOTIFICATION info{};
+  info.psz1 = h.nextCabinet.c_str();
+  info.psz2 = h.nextDisk.c_str();
+  info.psz3 = where;
+  info.pv = pv;
+  info.setID = h.setId;
+  info.iCabinet = h.cabinetIndex;
+  if (notify(fdintCABINET_INFO, &info) == -1) return Fail(FDIERROR_USER_ABORT);
+  // A cabinet without files is complete as it is (the decoder would refuse it).
+  if (h.fileCount == 0) return true;
+
+  Reader* outer = g_active;
+  g_active = this;
+  Job job;
+  bool ok = false;
+  job.cabd = mspack_create_cab_decompressor(&system_);
+  if (!job.cabd) {
+    Fail(FDIERROR_ALLOC_FAIL);
+  } else {
+    job.cabd->set_param(job.cabd, MSCABD_PARAM_DECOMPBUF, kDecodeBuffer);
+    job.first = job.cabd->open(job.cabd, path.c_str());
+    if (!job.first) {
+      Fail(job.cabd->last_error(job.cabd) == MSPACK_ERR_OPEN ? FDIERROR_CABINET_NOT_FOUND
+                                                             : FDIERROR_CORRUPT_CABINET);
+    } else {
+      ok = OpenSet(job, folder, notify, pv) && CheckNames(job) && Decode(job) && Unpack(job, notify, pv);
+      job.cabd->close(job.cabd, job.first);
+    }
+    mspack_destroy_cab_decompressor(job.cabd);
+  }
+  g_active = outer;
+  return ok;
+}
+
+Reader* AsReader(HFDI h) {
+  Reader* r = static_cast<Reader*>(h);
+  return (r && r->Valid()) ? r : nullptr;
+}
+
+}  // namespace
+}  // namespace cabinet
+
+using cabinet::AsReader;
+using cabinet::Reader;
+
+extern "C" {
+
+HFDI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnread, PFNWRITE pfnwrite,
+               PFNCLOSE pfnclose, PFNSEEK pfnseek, int, ERF* perf) {
+  auto fail = [perf](int code) -> HFDI {
+    if (perf) {
+      perf->erfOper = code;
+      perf->erfType = 0;
+      perf->fError = 1;
+    }
+    return nullptr;
+  };
+  if (!pfnalloc || !pfnfree || !pfnopen || !pfnread || !pfnwrite || !pfnclose || !pfnseek) {
+    return fail(FDIERROR_BAD_ARGUMENT);
+  }
+  void* memory = pfnalloc(sizeof(Reader));
+  if (!memory) return fail(FDIERROR_ALLOC_FAIL);
+  return new (memory) Reader(pfnalloc, pfnfree, pfnopen, pfnread, pfnwrite, pfnclose, pfnseek, perf);
+}
+
+int FDIIsCabinet(HFDI hfdi, CABHANDLE hf, FDICABINETINFO* pfdici) {
+  Reader* r = AsReader(hfdi);
+  if (!r) return 0;
+  return r->IsCabinet(hf, pfdici);
+}
+
+int FDICopy(HFDI hfdi, const char* pszCabinet, const char* pszCabPath, int, PFNFDINOTIFY pfnfdin, void* pvUser) {
+  Reader* r = AsReader(hfdi);
+  if (!r) return 0;
+  try {
+    return r->Copy(pszCabinet, pszCabPath, pfnfdin, pvUser);
+  } catch (...) {
+    return r->Fail(FDIERROR_ALLOC_FAIL);
+  }
+}
+
+int FDIDestroy(HFDI hfdi) {
+  Reader* r = AsReader(hfdi);
+  if (!r) return 0;
+  PFNFREE release = r->Release();
+  r->~Reader();
+  release(r);
+  return 1;
+}
+
+}  // extern "C"
