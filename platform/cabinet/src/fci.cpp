@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cab_format.h"
+#include "erf.h"
 #include "cabinet/fci.h"
 #include "mszip.h"
 
@@ -118,14 +119,7 @@ class Writer {
   }
 
  private:
-  bool Fail(int code, int err = 0) {
-    if (erf_) {
-      erf_->erfOper = code;
-      erf_->erfType = err;
-      erf_->fError = 1;
-    }
-    return false;
-  }
+  bool Fail(int code, int err = 0) { return SetError(erf_, code, err); }
 
   bool Status(std::uint32_t type, std::uint32_t cb1, std::uint32_t cb2) {
     if (status_ && status_(type, cb1, cb2, pv_) == -1) return Fail(FCIERR_USER_ABORT);
@@ -504,11 +498,7 @@ HFCI FCICreate(ERF* perf, PFNFCIFILEPLACED pfnfcifp, PFNFCIALLOC pfna,
                                                       PFNFCISEEK pfnseek, PFNFCIDELETE pfndelete,
                                                       PFNFCIGETTEMPFILE pfnfcigtf, CCAB* pccab, void* pv) {
   auto fail = [perf](int code) -> HFCI {
-    if (perf) {
-      perf->erfOper = code;
-      perf->erfType = 0;
-      perf->fError = 1;
-    }
+    cabinet::SetError(perf, code);
     return nullptr;
   };
   if (!pfnfcifp || !pfna || !pfnf || !pfnopen || !pfnread || !pfnwrite || !pfnclose || !pfnseek || !pfndelete ||

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cab_format.h"
+#include "erf.h"
 #include "cabinet/fdi.h"
 #include "names.h"
 
@@ -57,14 +58,7 @@ class Reader {
   bool Valid() const { return magic_ == kMagic; }
   PFNFREE Release() const { return free_; }
 
-  bool Fail(int code, int err = 0) {
-    if (erf_) {
-      erf_->erfOper = code;
-      erf_->erfType = err;
-      erf_->fError = 1;
-    }
-    return false;
-  }
+  bool Fail(int code, int err = 0) { return SetError(erf_, code, err); }
 
   bool IsCabinet(CABHANDLE hf, FDICABINETINFO* info) {
     unsigned char fixed[kHeaderSize];
@@ -342,11 +336,7 @@ extern "C" {
 HFDI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnread, PFNWRITE pfnwrite,
                PFNCLOSE pfnclose, PFNSEEK pfnseek, int, ERF* perf) {
   auto fail = [perf](int code) -> HFDI {
-    if (perf) {
-      perf->erfOper = code;
-      perf->erfType = 0;
-      perf->fError = 1;
-    }
+    cabinet::SetError(perf, code);
     return nullptr;
   };
   if (!pfnalloc || !pfnfree || !pfnopen || !pfnread || !pfnwrite || !pfnclose || !pfnseek) {
