@@ -132,6 +132,9 @@ TEST_F(ExportsTest, GetImgDataStepCodes) {
                {"done", Nothing, 0},
            },
            &ExportsTest::GetImg);
+  fake.Reset();
+  EXPECT_EQ(ZkGetImgData(dll.c_str(), src.c_str(), dst.c_str(), src.c_str()), -2);
+  EXPECT_EQ(fake.Calls(), "") << "the library was not loaded";
   EXPECT_EQ(ZkGetImgData(dll.c_str(), src.c_str(), nullptr, images.c_str()), -9);  // raised inside: its step
   EXPECT_EQ(ZkGetImgData(dll.c_str(), nullptr, dst.c_str(), images.c_str()), -1);
   EXPECT_EQ(ZkGetImgData(dll.c_str(), src.c_str(), dst.c_str(), nullptr), -2);
