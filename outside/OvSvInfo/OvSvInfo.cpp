@@ -1,0 +1,139 @@
+// The exported functions of the header library stand-in (see OvSvInfo.h).
+#include "OvSvInfo.h"
+
+#include <cstring>
+#include <string>
+
+#include "DorvikSession.h"
+#include "Unpacking.h"
+#include "platform/env.h"
+#include "platform/files.h"
+#include "platform/path.h"
+#include "platform/text.h"
+
+namespace {
+
+using ovsvinfo::DorvikSession;
+using ovsvinfo::StagedCopy;
+using ovsvinfo::TemporaryWorkFolder;
+
+constexpr std::int16_t kSuccess = 0;
+constexpr std::int16_t kFailure = -1;
+
+template <class Body>
+std::int16_t Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return kFailure;
+  }
+}
+
+bool Given(const char* text) { return text && *text; }
+
+template <std::size_t N>
+void CopyField(char (&to)[N], const char (&from)[N]) {
+  std::memcpy(to, from, N);
+}
+
+std::string WithoutTrailingDelimiters(std::string folder) {
+  while (folder.size() > 1 && folder.back() == platform::kDelimiter) folder.pop_back();
+  return folder;
+}
+
+// The name the estimate gets in the target folder: its own, with the extension ".vek".
+std::string TargetName(const std::string& source) {
+  std::string name = ovsvinfo::FileNameOf(source);
+  if (platform::EqualsNoCaseAscii(ovsvinfo::ExtensionOf(name), "vek")) return name;
+  return ovsvinfo::StemOf(name) + ".vek";
+}
+
+std::int16_t Unpack(const char* pVekFileName, const char* pTargetFolder) {
+  if (!Given(pVekFileName) || !Given(pTargetFolder)) return kFailure;
+  std::string source = pVekFileName;
+  std::string folder = WithoutTrailingDelimiters(pTargetFolder);
+  if (!platform::IsFile(source) || !platform::IsFolder(folder)) return kFailure;
+  std::string name = TargetName(source);
+  std::string targetVek = folder + platform::kDelimiter + name;
+  std::string targetXml = folder + platform::kDelimiter + ovsvinfo::StemOf(name) + ".xml";
+  // Replacing either would destroy the estimate being unpacked.
+  if (platform::SameFile(source, targetVek) || platform::SameFile(source, targetXml)) return kFailure;
+
+  DorvikSession dorvik;
+  if (!dorvik.Start()) return kFailure;
+  TemporaryWorkFolder work;
+  std::string linkFile;
+  if (!ovsvinfo::UnpackEstimate(dorvik, source, work, linkFile)) return kFailure;
+
+  StagedCopy vek, xml;
+  if (!vek.Stage(source, targetVek)) return kFailure;
+  if (!linkFile.empty() && !xml.Stage(linkFile, targetXml)) return kFailure;
+  // The estimate comes last, so that an estimate in the target always has its photo-link file beside it.
+  if (!linkFile.empty() && !xml.Commit()) return kFailure;
+  if (!vek.Commit()) {
+    xml.Undo();
+    return kFailure;
+  }
+  return kSuccess;
+}
+
+std::int16_t ReadSummary(int nKind, const char* pVekFileName, char* pBuffer) {
+  if (nKind != OVSVINFO_KIND_SHORT_SUMMARY || !Given(pVekFileName) || !pBuffer) return kFailure;
+  std::string source = pVekFileName;
+  if (!platform::IsFile(source)) return kFailure;
+
+  DorvikSession dorvik;
+  if (!dorvik.Start()) return kFailure;
+  HeaderData data;
+  HeaderInfo info;
+  if (!dorvik.ReadHeader(source, data, info)) return kFailure;
+  if (strnlen(data.Signature, sizeof data.Signature) != 4 || std::memcmp(data.Signature, "VEK3", 4) != 0) {
+    return kFailure;
+  }
+  TemporaryWorkFolder work;
+  std::string linkFile;
+  if (!ovsvinfo::UnpackEstimate(dorvik, source, work, linkFile)) return kFailure;
+
+  OvHeaderSummaryShort summary;
+  std::memset(&summary, 0, sizeof summary);
+  CopyField(summary.AcceptNo, info.AcceptNo);
+  CopyField(summary.CustomerName, info.CustomerName);
+  CopyField(summary.CarName, info.CarName);
+  CopyField(summary.CarNoDepartment, info.CarNoDepartment);
+  CopyField(summary.CarNoDivision, info.CarNoDivision);
+  CopyField(summary.CarNoBusiness, info.CarNoBusiness);
+  CopyField(summary.CarNoSerial, info.CarNoSerial);
+  summary.LinkFileFlag[0] = 0;
+  summary.LinkFileFlag[1] = linkFile.empty() ? 0 : 1;
+  std::memcpy(pBuffer, &summary, sizeof summary);
+  return kSuccess;
+}
+
+std::int16_t ReadDataPath(char* pBuffer) {
+  if (!pBuffer) return kFailure;
+  std::string folder;
+  if (!platform::CurrentEnvironment().ReadRegistry(OVSVINFO_REGISTRY_KEY, OVSVINFO_REGISTRY_DATA_PATH, folder)) {
+    return kFailure;
+  }
+  if (folder.empty() || folder.size() >= OVSVINFO_DATA_PATH_BUFFER_SIZE) return kFailure;
+  std::memcpy(pBuffer, folder.c_str(), folder.size() + 1);
+  return kSuccess;
+}
+
+}  // namespace
+
+extern "C" {
+
+OVSVINFO_API int16_t OvFMalt(const char* pVekFileName, const char* pTargetFolder) {
+  return Guarded([&] { return Unpack(pVekFileName, pTargetFolder); });
+}
+
+OVSVINFO_API int16_t OvGetHeader(int nKind, const char* pVekFileName, char* pBuffer) {
+  return Guarded([&] { return ReadSummary(nKind, pVekFileName, pBuffer); });
+}
+
+OVSVINFO_API int16_t OvGetDataPath(char* pBuffer) {
+  return Guarded([&] { return ReadDataPath(pBuffer); });
+}
+
+}  // extern "C"
