@@ -382,7 +382,7 @@ TEST_F(WorkFolderTest, HeaderIniIsWrittenInKeyOrderWithItsFormats) {
   EXPECT_EQ(text.find("\n\n"), std::string::npos);
 }
 
-TEST_F(WorkFolderTest, DatesThatDoNotFitTheirFormatAreRefusedAndTheOldFileStays) {
+TEST_F(WorkFolderTest, ValuesThatCannotBeStoredAreRefusedAndTheOldFileStays) {
   HeaderData data = FullHeaderData();
   HeaderInfo info = FullHeaderInfo();
   char code[10] = {};
@@ -391,6 +391,14 @@ TEST_F(WorkFolderTest, DatesThatDoNotFitTheirFormatAreRefusedAndTheOldFileStays)
   for (VekDate bad : {VekDate{10000, 1, 1}, VekDate{-1, 1, 1}, VekDate{2024, 100, 1}, VekDate{2024, 1, 255}}) {
     HeaderInfo h = info;
     h.GarageOutDate = bad;
+    ASSERT_EQ(CZkWorkFolderAccess(dir.path().c_str()).WriteFileHeaderINI(&data, &h, code), 0);
+    EXPECT_EQ(Code(code), "E04000004");
+    EXPECT_EQ(ReadRaw(Path("HeaderDt.ini")), before);
+  }
+  // A line end inside a text would break the file into other keys.
+  for (const char* bad : {"山田\r\nAgreed=0", "a\nb", "x\r"}) {
+    HeaderInfo h = info;
+    Put(h.CustomerName, bad);
     ASSERT_EQ(CZkWorkFolderAccess(dir.path().c_str()).WriteFileHeaderINI(&data, &h, code), 0);
     EXPECT_EQ(Code(code), "E04000004");
     EXPECT_EQ(ReadRaw(Path("HeaderDt.ini")), before);

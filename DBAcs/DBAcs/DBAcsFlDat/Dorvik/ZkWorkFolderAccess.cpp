@@ -45,7 +45,7 @@ constexpr char kTextHistoryDelete[] = "履歴部INIファイル削除中にエ�
 constexpr char kTextDBInfoFormat[] = "見積管理ファイルINIとは異なるファイル形式です";
 constexpr char kTextDBInfoDelete[] = "見積管理ファイルINI削除中にエラーが発生しました";
 constexpr char kTextCountMismatch[] = "指定されたバッファサイズと取得バッファサイズが一致しません";
-constexpr char kTextDateRange[] = "日付の値が書式の桁数に収まりません";
+constexpr char kTextBadValue[] = "INIファイルに書けない値です（日付の桁あふれ、改行）";
 constexpr char kTextNoRecord[] = "書き込むレコードが指定されていません";
 
 // AgreedPassword substitution: kPlain[i] is written as kCipher[i]. A permutation, so reading undoes writing.
@@ -136,6 +136,9 @@ constexpr Field kHistoryInfoFields[] = {
 bool IsBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
+// A line end would split the value into lines of their own.
+bool HasLineEnd(const std::string& value) { return value.find_first_of("\r\n") != std::string::npos; }
+
 // The profile reader trims a value and takes off one pair of enclosing quotes: a value that begins or ends
 // with a blank or a quote is written in quotes so that it reads back as it was.
 std::string Protect(const std::string& value) {
@@ -178,18 +181,18 @@ bool DatePartsFit(int year, std::initializer_list<int> parts) {
   return true;
 }
 
-// The text of one field; false when a date does not fit its format's places.
+// The text of one field; false when a date does not fit its format's places or a text holds a line end.
 bool Encode(const Field& f, const unsigned char* record, std::string& out) {
   char buf[kNumberBuffer];
   const char* text = reinterpret_cast<const char*>(record + f.offset);
   switch (f.kind) {
     case Kind::Text:
       out = Protect(std::string(text, strnlen(text, f.width)));
-      return true;
+      return !HasLineEnd(out);
     case Kind::Password: {
       std::string field = Substitute(std::string(text, f.width), kPlain, kCipher);
       out = Protect(std::string(field.c_str(), strnlen(field.c_str(), f.width)));
-      return true;
+      return !HasLineEnd(out);
     }
     case Kind::Int16:
       std::snprintf(buf, sizeof buf, "%d", Load<std::int16_t>(record, f.offset));
@@ -299,7 +302,7 @@ bool WriteFields(platform::IniDocument& doc, const std::string& section, std::sp
   for (const Field& f : fields) {
     std::string value;
     if (!Encode(f, record, value)) {
-      ZK_LOG(0, "%s([%s]%s)", kTextDateRange, section.c_str(), f.key);
+      ZK_LOG(0, "%s([%s]%s)", kTextBadValue, section.c_str(), f.key);
       return false;
     }
     doc.Set(section, f.key, value);
