@@ -6,6 +6,7 @@
 
 #include "platform/ini.h"
 #include "platform/path.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -71,7 +72,8 @@ class SystemEnvironment : public Environment {
     if (!IniReadFile(file, doc)) return false;
     // Keys are written with or without their trailing "\".
     std::string bare = key;
-    while (!bare.empty() && bare.back() == kStoredSeparator) bare.pop_back();
+    // A trail byte 0x5C ("表") is no separator.
+    while (!bare.empty() && FindLastChar(bare, kStoredSeparator) == bare.size() - 1) bare.pop_back();
     for (const std::string& name : {key, bare, bare + "\\"}) {
       if (const IniEntry* e = doc.FindEntry(name, value)) {
         out = e->value;

@@ -103,27 +103,57 @@ std::string JoinSystem(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
-// The system path of a CP932 path: exact when it exists, else the case-insensitive match of its last
-// component in its folder, else the exact form. False when the path does not convert.
+// The entry of folder whose name matches name without regard to ASCII case; the smallest such name when case
+// variants stand side by side, so the choice does not depend on the order of the folder. Empty when none.
+std::string MatchInFolder(const std::string& folder, const std::string& name) {
+  std::string found;
+  DIR* d = opendir(folder.empty() ? "." : folder.c_str());
+  if (!d) return found;
+  while (dirent* e = readdir(d)) {
+    if (EqualsNoCase(e->d_name, name) && (found.empty() || std::string_view(e->d_name) < found)) found = e->d_name;
+  }
+  closedir(d);
+  return found;
+}
+
+// A system path as it names an existing entry: each component that is missing as written is replaced by a case
+// variant that exists, up to the first one with neither; the rest stays as given.
+std::string ResolveSystem(const std::string& sys) {
+  struct stat st;
+  if (lstat(sys.c_str(), &st) == 0) return sys;
+  std::string out;
+  std::size_t i = 0;
+  bool resolving = true;
+  while (i < sys.size()) {
+    if (sys[i] == '/') {
+      out += '/';
+      ++i;
+      continue;
+    }
+    std::size_t j = std::min(sys.find('/', i), sys.size());
+    std::string component = sys.substr(i, j - i);
+    if (resolving && lstat((out + component).c_str(), &st) != 0) {
+      std::string match = (component == "." || component == "..") ? std::string() : MatchInFolder(out, component);
+      if (match.empty()) {
+        resolving = false;
+      } else {
+        component = match;
+      }
+    }
+    out += component;
+    i = j;
+  }
+  return out;
+}
+
+// The system path of a CP932 path, found without regard to ASCII case where the exact name is missing (see
+// ResolveSystem). False when the path does not convert.
 bool Resolve(const std::string& cp932, std::string& sys) {
   if (!ToSystemPath(cp932, sys)) {
     Fail(EILSEQ);
     return false;
   }
-  struct stat st;
-  if (lstat(sys.c_str(), &st) == 0) return true;
-  std::string folder, name;
-  SplitSystem(sys, folder, name);
-  if (name.empty() || name == "." || name == "..") return true;
-  DIR* d = opendir(folder.c_str());
-  if (!d) return true;
-  while (dirent* e = readdir(d)) {
-    if (EqualsNoCase(e->d_name, name)) {
-      sys = JoinSystem(folder, e->d_name);
-      break;
-    }
-  }
-  closedir(d);
+  sys = ResolveSystem(sys);
   return true;
 }
 
@@ -200,6 +230,7 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
   std::string folder, name;
   SplitSystem(sys, folder, name);
   if (name.empty()) return Fail(ENOENT);  // a trailing delimiter finds nothing
+  folder = ResolveSystem(folder);
   auto entryOf = [](const std::string& full, const std::string& shown, FindEntry& e) {
     struct stat lst, st;
     if (lstat(full.c_str(), &lst) != 0) return false;
@@ -256,6 +287,7 @@ bool Exists(const std::string& pathOrPattern) {
   if (!ToSystemPath(pathOrPattern, sys)) return false;
   std::string folder, name;
   SplitSystem(sys, folder, name);
+  if (name.empty()) return false;  // as a search, a trailing delimiter finds nothing
   if (HasWildcard(name)) {
     std::vector<FindEntry> found;
     return FindFiles(pathOrPattern, found);
@@ -455,8 +487,12 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   std::string fromSys, toSys;
   if (!Resolve(from, fromSys) || !Resolve(to, toSys)) return false;
-  struct stat st;
+  struct stat st, target;
   if (stat(fromSys.c_str(), &st) != 0) return Fail(errno);
+  // A copy onto the file itself would truncate it before reading it.
+  if (stat(toSys.c_str(), &target) == 0 && target.st_dev == st.st_dev && target.st_ino == st.st_ino) {
+    return Fail(failIfExists ? EEXIST : EINVAL);
+  }
   auto in = File::Open(from, OpenMode::Read);
   if (!in) return false;
   auto out = File::Open(to, failIfExists ? OpenMode::CreateNew : OpenMode::Write);
@@ -510,7 +546,7 @@ bool MakeFolder(const std::string& path) {
 
 bool MakeFolders(const std::string& path) {
   std::string sys;
-  if (!ToSystemPath(path, sys)) return Fail(EILSEQ);
+  if (!Resolve(path, sys)) return false;
   for (std::size_t i = 1; i <= sys.size(); ++i) {
     if (i != sys.size() && sys[i] != '/') continue;
     std::string part = sys.substr(0, i);

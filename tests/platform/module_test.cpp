@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "fakes.h"
 #include "platform/error.h"
 #include "test_support.h"
 
@@ -20,27 +21,6 @@ namespace {
 using IntFunction = int (*)();
 
 const std::string kModuleDir = TEST_MODULE_DIR;
-
-// Sets an environment variable for the life of the object.
-class EnvScope {
- public:
-  EnvScope(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    setenv(name, value.c_str(), 1);
-  }
-  ~EnvScope() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-  bool had_ = false;
-};
 
 // Works in another current folder for the life of the object.
 class CurrentFolderScope {
@@ -188,7 +168,7 @@ TEST(Module, SearchesModulePathButNeverTheCurrentFolder) {
       {"AbsoluteEntryAfterOthers", "/nonexistent::" + here.path(), true},
   };
   for (const Case& c : cases) {
-    EnvScope env("VEK_MODULE_PATH", c.modulePath);
+    testing_support::EnvVarScope env("VEK_MODULE_PATH", c.modulePath.c_str());
     platform::ModuleHandle m = platform::LoadModule("ModHere.dll");
     EXPECT_EQ(m != nullptr, c.found) << c.name << ": " << platform::ModuleError();
     if (m) {

@@ -49,7 +49,8 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out);
 // Both paths name one existing file or folder (the same device and inode), through links and other names.
 bool SameFile(const std::string& a, const std::string& b);
 
-// A file, a folder or a pattern that matches something.
+// A file, a folder or a pattern that matches something, as FindFiles finds it (so not a path that ends in the
+// delimiter).
 bool Exists(const std::string& pathOrPattern);
 
 // Size of a regular file; -1 when it cannot be read.
