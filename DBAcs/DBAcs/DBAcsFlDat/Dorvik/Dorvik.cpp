@@ -12,6 +12,7 @@
 #include "ZkSettings.h"
 #include "ZkUtilities.h"
 #include "ZkVekFileAccess.h"
+#include "ZkWorkFolderOperation.h"
 #include "ZkVekFileOperation.h"
 #include "ZkWorkFolderAccess.h"
 
@@ -555,7 +556,8 @@ DORVIK_API int SaveVekFile(const char* pWorkPathName, const char* pVekFileName, 
         ZkText(pWorkPathName), ZkText(pVekFileName), nSaveMode, Address(pNewFileHeader), Address(pNewFileHistory),
         Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kCompress, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.SaveVekFile(pVekFileName, pNewFileHeader, nSaveMode, pNewFileHistory, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -572,7 +574,8 @@ DORVIK_API int SaveVekFileOld(const char* pWorkPathName, const char* pVekFileNam
         ZkText(pWorkPathName), ZkText(pVekFileName), nSaveMode, Address(pNewFileHeader), Address(pNewFileHistory),
         Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kCompress, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.SaveVekFileOld(pVekFileName, pNewFileHeader, nSaveMode, pNewFileHistory, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -585,7 +588,8 @@ DORVIK_API int SaveVekFileEx(const char* pWorkPathName, const char* pVekFileName
     ZK_LOG_PARAM("pWorkPathName->%s, pVekFileName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName),
                  ZkText(pVekFileName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kCompress, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.SaveVekFile(pVekFileName, nullptr, 0, nullptr, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -598,7 +602,8 @@ DORVIK_API int SaveVekFileExOld(const char* pWorkPathName, const char* pVekFileN
     ZK_LOG_PARAM("pWorkPathName->%s, pVekFileName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName),
                  ZkText(pVekFileName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kCompress, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.SaveVekFileOld(pVekFileName, nullptr, 0, nullptr, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });

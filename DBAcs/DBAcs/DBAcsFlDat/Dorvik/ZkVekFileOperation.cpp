@@ -7,9 +7,11 @@
 #include "Dorvik.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
+#include "ZkOperationSteps.h"
 #include "ZkUtilities.h"
 #include "ZkVekBufferAccess.h"
 #include "ZkVekFileReplace.h"
+#include "ZkWorkFolderAccess.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -21,7 +23,8 @@ constexpr char kTextVekPath[] = "指定された見積保存ファイルパス�
 constexpr char kTextVekRead[] = "見積保存ファイル読み込み中にエラーが発生しました";
 constexpr char kTextVekWrite[] = "見積保存ファイル書き出し中にエラーが発生しました";
 constexpr char kTextFormat[] = "見積保存ファイルとは異なるファイル形式です";
-constexpr char kTextNoMemory[] = "pBinaryDataのcallocに失敗しました";
+constexpr char kTextWorkPath[] = "指定された展開フォルダパスが不正です";
+constexpr char kTextCabinetWrite[] = "ＣＡＢファイル書き出し中にエラーが発生しました";
 
 constexpr int kHeadSize = Model::kHistoryInfoOffset;  // 331: file header, header information, history header
 constexpr int kHeadWithInfoSize = Model::kHistoryDataOffset;  // 321: file header and header information
@@ -45,18 +48,10 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-// Serialises sections 0..lastSection of the model into image (a size query, then the bytes).
+// Serialises sections 0..lastSection of the model into image.
 bool Serialise(Model& model, int lastSection, std::vector<unsigned char>& image, char* pErrorCode) {
-  int size = 0;
-  if (!model.ReadBuffer(nullptr, &size, pErrorCode, lastSection)) return false;
-  try {
-    image.assign(static_cast<std::size_t>(size), 0);
-  } catch (const std::bad_alloc&) {
-    ZK_LOG(0, kTextNoMemory);
-    ZkSetErrorCode(pErrorCode, zkerror::kNoMemory);
-    return false;
-  }
-  return model.ReadBuffer(image.data(), &size, pErrorCode, lastSection) == 1;
+  return ZkReadSized(image, pErrorCode,
+                     [&](void* dest, int* size) { return model.ReadBuffer(dest, size, pErrorCode, lastSection); });
 }
 
 // The header parts of a model emptied of its history: no entries, lengths and the History value to match.
@@ -88,21 +83,166 @@ bool HistoryCountOf(Model& model, int& count, char* pErrorCode) {
   return true;
 }
 
-}  // namespace
+// Removes the temporary expansion folder of a failed opening, so that it does not bar every later opening
+// into the same work folder.
+class TempFolderRemover {
+ public:
+  explicit TempFolderRemover(const std::string& folder) : m_folder(folder) {}
+  ~TempFolderRemover() {
+    if (m_armed && CZkUtilities::IsExistFile(m_folder)) CZkUtilities::ForceDeleteFolder(m_folder);
+  }
+  void Disarm() { m_armed = false; }
 
-// A failing step of an operation: the step's code has been written, the operation ends abnormally.
-#define ZK_STEP(title, call) \
-  do {                       \
-    if (!(call)) {           \
-      ZK_LOG_NG(title);      \
-      return 0;              \
-    }                        \
-  } while (0)
+ private:
+  std::string m_folder;
+  bool m_armed = true;
+};
+
+// The history entries of a parsed model as caller records.
+bool CopyEntriesOut(Model& model, std::vector<HistoryInfo>& entries, char* pErrorCode) {
+  int count = 0;
+  if (!model.ReadHistoryInfo(nullptr, &count, pErrorCode)) return false;
+  entries.assign(static_cast<std::size_t>(count), HistoryInfo{});
+  return count == 0 || model.ReadHistoryInfo(entries.data(), &count, pErrorCode) == 1;
+}
+
+// HeaderDt.ini and HistryDt.ini of the work folder from the estimate file's header parts.
+bool WriteHeaderInis(const std::string& work, const HeaderData& headerData, const HeaderInfo& headerInfo,
+                     const HistoryData& historyData, const std::vector<HistoryInfo>& entries, char* pErrorCode) {
+  ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの書き出し");
+  CZkWorkFolderAccess access(work.c_str());
+  return access.WriteFileHeaderINI(&headerData, &headerInfo, pErrorCode) == 1 &&
+         access.WriteFileHistoryINI(&historyData, entries.data(), static_cast<int>(entries.size()), pErrorCode) == 1;
+}
+
+// The cabinet unpacked into the work folder, then the temporary folder removed.
+int UnpackAndClean(const char* title, const std::string& work, const std::string& cabinet,
+                   const std::string& tempFolder, char* pErrorCode) {
+  ZK_LOG(2, "ＣＡＢファイル解凍");
+  if (!CZkUtilities::UncompressFile(work, cabinet)) {
+    ZK_FAIL(title, zkerror::kUncompress, "ＣＡＢファイル解凍処理中にエラーが発生しました");
+  }
+  ZK_LOG(2, "展開用一時フォルダの削除");
+  if (!CZkUtilities::ForceDeleteFolder(tempFolder)) {
+    ZK_FAIL(title, zkerror::kCabinetDelete, "ＣＡＢファイル削除中にエラーが発生しました");
+  }
+  return 1;
+}
+
+}  // namespace
 
 CZkVekFileOperation::CZkVekFileOperation(const char* pVekFileName)
     : m_strVekFileName(ZkText(pVekFileName)), m_bExist(CZkUtilities::IsExistFile(m_strVekFileName) == 1) {}
 
 CZkVekFileOperation::~CZkVekFileOperation() = default;
+
+// ---- Opening ----
+
+int CZkVekFileOperation::OpenVekFile(const char* pWorkPathName, char* pErrorCode) {
+  static constexpr char kTitle[] = "見積保存ファイル展開";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
+  const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
+  const std::string cabinet =
+      CZkUtilities::JoinPath(tempFolder, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
+  if (!platform::MakeFolder(tempFolder)) {
+    ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
+  }
+  TempFolderRemover remover(tempFolder);
+  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
+  if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(tempFolder, "EstimateData*.cab"));
+
+  ZK_LOG(2, "見積保存ファイルヘッダ部の読み込み");
+  std::vector<unsigned char> data;
+  if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
+    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  }
+  Model model;
+  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
+                                      Model::kSectionHeaderData, Model::kSectionHistoryData));
+  HeaderData headerData{};
+  HeaderInfo headerInfo{};
+  HistoryData historyData{};
+  ZK_STEP(kTitle, model.ReadHeaderData(&headerData, pErrorCode));
+  ZK_STEP(kTitle, model.ReadHeaderInfo(&headerInfo, pErrorCode));
+  ZK_STEP(kTitle, model.ReadHistoryData(&historyData, pErrorCode));
+  int count = 0;
+  ZK_STEP(kTitle, HistoryCountOf(model, count, pErrorCode));
+  const std::int64_t entriesSize = static_cast<std::int64_t>(Model::kHistoryInfoSize) * count;
+  if (!CZkUtilities::ReadBinaryData(m_strVekFileName, kHeadSize, entriesSize + Model::kEstimateData32Size, data)) {
+    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  }
+  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
+                                      Model::kSectionHistoryInfo, Model::kSectionEstimateData32));
+  std::vector<HistoryInfo> entries;
+  ZK_STEP(kTitle, CopyEntriesOut(model, entries, pErrorCode));
+  std::vector<unsigned char> first32;
+  ZK_STEP(kTitle, ZkReadSized(first32, pErrorCode, [&](void* dest, int* size) {
+            return model.ReadEstimateData32(dest, size, pErrorCode);
+          }));
+
+  ZK_STEP(kTitle, WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode));
+
+  ZK_LOG(2, "ＣＡＢファイルの書き出し");
+  ZK_LOG(3, "ＣＡＢファイル：%s", cabinet.c_str());
+  if (!CZkUtilities::WriteBinaryData(cabinet, first32.data(), static_cast<std::int64_t>(first32.size())) ||
+      !CZkUtilities::CopyFiles(kHeadSize + entriesSize + Model::kEstimateData32Size, m_strVekFileName, cabinet)) {
+    ZK_FAIL(kTitle, zkerror::kTempFolderMake, kTextCabinetWrite);
+  }
+  if (!UnpackAndClean(kTitle, work, cabinet, tempFolder, pErrorCode)) return 0;
+  remover.Disarm();
+  ZK_LOG_OK(kTitle);
+  return 1;
+}
+
+int CZkVekFileOperation::OpenVekFileOld(const char* pWorkPathName, char* pErrorCode) {
+  static constexpr char kTitle[] = "見積保存ファイル展開（旧方式）";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
+  const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
+  const std::string cabinet = CZkUtilities::JoinPath(tempFolder, "EstimateData.cab");
+  if (!platform::MakeFolder(tempFolder)) {
+    ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
+  }
+  TempFolderRemover remover(tempFolder);
+  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
+  if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+
+  std::vector<unsigned char> data;
+  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  Model model;
+  ZK_STEP(kTitle, model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode));
+  std::vector<unsigned char>().swap(data);
+  HeaderData headerData{};
+  HeaderInfo headerInfo{};
+  HistoryData historyData{};
+  ZK_STEP(kTitle, model.ReadHeaderData(&headerData, pErrorCode));
+  ZK_STEP(kTitle, model.ReadHeaderInfo(&headerInfo, pErrorCode));
+  ZK_STEP(kTitle, model.ReadHistoryData(&historyData, pErrorCode));
+  std::vector<HistoryInfo> entries;
+  ZK_STEP(kTitle, CopyEntriesOut(model, entries, pErrorCode));
+  std::vector<unsigned char> archive;
+  ZK_STEP(kTitle, ZkReadSized(archive, pErrorCode, [&](void* dest, int* size) {
+            return model.ReadEstimateData(dest, size, pErrorCode);
+          }));
+
+  ZK_STEP(kTitle, WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode));
+
+  ZK_LOG(2, "ＣＡＢファイルの書き出し");
+  if (!CZkUtilities::WriteBinaryData(cabinet, archive.data(), static_cast<std::int64_t>(archive.size()))) {
+    ZK_FAIL(kTitle, zkerror::kTempFolderMake, kTextCabinetWrite);
+  }
+  std::vector<unsigned char>().swap(archive);
+  if (!UnpackAndClean(kTitle, work, cabinet, tempFolder, pErrorCode)) return 0;
+  remover.Disarm();
+  ZK_LOG_OK(kTitle);
+  return 1;
+}
 
 // ---- History ----
 
@@ -155,15 +295,9 @@ int CZkVekFileOperation::DeleteAllHistoryOld(char* pErrorCode) {
   std::vector<unsigned char>().swap(data);
   ZK_STEP(kTitle, ClearHistory(model, pErrorCode));
   ZK_STEP(kTitle, model.CheckBufferInterrelation(pErrorCode));
-  int size = 0;
-  ZK_STEP(kTitle, model.ReadBufferAllOld(nullptr, &size, pErrorCode));
   std::vector<unsigned char> image;
-  try {
-    image.assign(static_cast<std::size_t>(size), 0);
-  } catch (const std::bad_alloc&) {
-    ZK_FAIL(kTitle, zkerror::kNoMemory, kTextNoMemory);
-  }
-  ZK_STEP(kTitle, model.ReadBufferAllOld(image.data(), &size, pErrorCode));
+  ZK_STEP(kTitle, ZkReadSized(image, pErrorCode,
+                              [&](void* dest, int* size) { return model.ReadBufferAllOld(dest, size, pErrorCode); }));
   // A new file under a temporary name renamed over the old one: the only copy is never cut short.
   if (!platform::ReplaceFileAtomically(m_strVekFileName, image.data(), image.size())) {
     ZK_FAIL(kTitle, zkerror::kVekFileWrite, kTextVekWrite);
