@@ -12,6 +12,7 @@
 #include "ZkSettings.h"
 #include "ZkUtilities.h"
 #include "ZkVekFileAccess.h"
+#include "ZkVersionOperation.h"
 #include "ZkWorkFolderOperation.h"
 #include "ZkVekFileOperation.h"
 #include "ZkWorkFolderAccess.h"
@@ -52,6 +53,20 @@ int NotBuilt(const char* title, const char* code, char* pErrorCode) {
 int ValueOf(const int* p) { return p ? *p : 0; }
 
 const void* Address(const void* p) { return p; }
+
+// The expansion, then the version check whatever the expansion gave; the expansion's failure is the result,
+// else the check's, and the code left is the last one written.
+int RunOpening(const char* pVekFileName, const char* pWorkPathName, bool whole, char* pErrorCode) {
+  int result = 0;
+  {
+    CZkVekFileOperation operation(pVekFileName);
+    result = whole ? operation.OpenVekFileOld(pWorkPathName, pErrorCode)
+                   : operation.OpenVekFile(pWorkPathName, pErrorCode);
+  }
+  CZkVersionOperation version(pWorkPathName, ZkGetSettings().composedLogFilePath.c_str());
+  int checked = version.CheckVersion(pErrorCode);
+  return result != 1 ? result : checked;
+}
 
 }  // namespace
 
@@ -291,7 +306,7 @@ DORVIK_API int OpenVekFile(const char* pVekFileName, const char* pWorkPathName, 
     ZK_LOG_PARAM("pVekFileName->%s, pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pVekFileName),
                  ZkText(pWorkPathName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kUncompress, pErrorCode);
+    int result = RunOpening(pVekFileName, pWorkPathName, false, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -304,7 +319,7 @@ DORVIK_API int OpenVekFileOld(const char* pVekFileName, const char* pWorkPathNam
     ZK_LOG_PARAM("pVekFileName->%s, pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pVekFileName),
                  ZkText(pWorkPathName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kUncompress, pErrorCode);
+    int result = RunOpening(pVekFileName, pWorkPathName, true, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
