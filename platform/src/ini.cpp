@@ -330,8 +330,11 @@ std::string IniGetString(std::string_view section, std::string_view key, std::st
 int IniGetInt(std::string_view section, std::string_view key, int defaultValue, const std::string& path) {
   IniDocument doc = LoadForReading(path);
   const IniEntry* e = doc.FindEntry(section, key);
-  if (!e || e->value.empty()) return defaultValue;
-  std::string_view v = e->value;
+  return e ? IniValueToInt(e->value, defaultValue) : defaultValue;
+}
+
+int IniValueToInt(std::string_view v, int defaultValue) {
+  if (v.empty()) return defaultValue;
   bool negative = false;
   std::size_t i = 0;
   if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
@@ -339,6 +342,13 @@ int IniGetInt(std::string_view section, std::string_view key, int defaultValue, 
   for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) n = n * 10u + static_cast<std::uint32_t>(v[i] - '0');
   if (negative) n = 0u - n;
   return static_cast<int>(n);
+}
+
+std::string IniQuoteValue(std::string_view value) {
+  if (value.empty()) return {};
+  char first = value.front(), last = value[LastCharStart(value)];
+  if (IsBlank(first) || IsQuote(first) || IsBlank(last) || IsQuote(last)) return "\"" + std::string(value) + "\"";
+  return std::string(value);
 }
 
 std::vector<std::string> IniGetKeys(std::string_view section, const std::string& path) {

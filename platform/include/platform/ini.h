@@ -56,6 +56,12 @@ std::string IniGetString(std::string_view section, std::string_view key, std::st
 // GetPrivateProfileInt: the default for a missing key or an empty value, else the leading sign and digits of the
 // value (0 when there are none; wraps at 32 bits).
 int IniGetInt(std::string_view section, std::string_view key, int defaultValue, const std::string& path);
+// The value text as GetPrivateProfileInt takes it: the default when it is empty, else the leading sign and digits
+// (0 when there are none; wraps at 32 bits).
+int IniValueToInt(std::string_view value, int defaultValue);
+// The text to write for value so that a reader gets it back unchanged: in quotes when it begins or ends with a
+// blank or a quote, which the reader would take off.
+std::string IniQuoteValue(std::string_view value);
 // Keys of a section in file order.
 std::vector<std::string> IniGetKeys(std::string_view section, const std::string& path);
 std::vector<std::string> IniGetSections(const std::string& path);

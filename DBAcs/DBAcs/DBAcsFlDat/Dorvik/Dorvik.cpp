@@ -42,13 +42,6 @@ void GuardedVoid(Body&& body) noexcept {
   }
 }
 
-// Work that this build does not hold yet: an honest failure with the code of the area.
-int NotBuilt(const char* title, const char* code, char* pErrorCode) {
-  ZK_LOG(0, "%s：この処理は組み込まれていません", title);
-  ZkSetErrorCode(pErrorCode, code);
-  return 0;
-}
-
 // The value an in/out count points to, for the "[Param]" line.
 int ValueOf(const int* p) { return p ? *p : 0; }
 
@@ -444,7 +437,8 @@ DORVIK_API int CreateMailLinkHeaderFile(const char* pWorkPathName, const void* p
     ZK_LOG_PARAM("pWorkPathName->%s, pSource->Address:%p, pErrorCode->Address:%p", ZkText(pWorkPathName),
                  Address(pSource), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.CreateMailLinkHeaderFile(pSource, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -457,7 +451,8 @@ DORVIK_API int CreateMailLinkImageFile(const char* pWorkPathName, const void* pS
     ZK_LOG_PARAM("pWorkPathName->%s, pSource->Address:%p, nCount->%d, pErrorCode->Address:%p",
                  ZkText(pWorkPathName), Address(pSource), nCount, Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.CreateMailLinkImageFile(pSource, nCount, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -471,7 +466,8 @@ DORVIK_API int CreateVistrelLinkFile(const char* pWorkPathName, const char* pVek
     ZK_LOG_PARAM("pWorkPathName->%s, pVekFileName->%s, pSource->Address:%p, pErrorCode->Address:%p",
                  ZkText(pWorkPathName), ZkText(pVekFileName), Address(pSource), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kVistrelLinkWrite, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.CreateVistrelLinkFile(pVekFileName, pSource, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -484,7 +480,8 @@ DORVIK_API int GetImagePathName(const char* pWorkPathName, char* pPathName, int*
     ZK_LOG_PARAM("pWorkPathName->%s, pPathName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
                  ZkText(pWorkPathName), Address(pPathName), ValueOf(pByteSize), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.GetImagePathName(pPathName, pByteSize, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -498,7 +495,8 @@ DORVIK_API int GetMailLinkHeaderFileName(const char* pWorkPathName, char* pFileN
     ZK_LOG_PARAM("pWorkPathName->%s, pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
                  ZkText(pWorkPathName), Address(pFileName), ValueOf(pByteSize), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.GetMailLinkHeaderFileName(pFileName, pByteSize, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -512,7 +510,8 @@ DORVIK_API int GetMailLinkImageFileName(const char* pWorkPathName, char* pFileNa
     ZK_LOG_PARAM("pWorkPathName->%s, pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
                  ZkText(pWorkPathName), Address(pFileName), ValueOf(pByteSize), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.GetMailLinkImageFileName(pFileName, pByteSize, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -527,7 +526,8 @@ DORVIK_API int GetVistrelLinkFileName(const char* pWorkPathName, const char* pVe
         "pWorkPathName->%s, pVekFileName->%s, pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
         ZkText(pWorkPathName), ZkText(pVekFileName), Address(pFileName), ValueOf(pByteSize), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.GetVistrelLinkFileName(pVekFileName, pFileName, pByteSize, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -540,7 +540,8 @@ DORVIK_API int FeedbackMailLinkImageFile(const char* pWorkPathName, const char* 
     ZK_LOG_PARAM("pWorkPathName->%s, pDBFileName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName),
                  ZkText(pDBFileName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.FeedbackMailLinkImageFile(pDBFileName, pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });
@@ -552,7 +553,8 @@ DORVIK_API int DeleteAllImageData(const char* pWorkPathName, char* pErrorCode) {
     ZK_LOG_TITLE(kTitle);
     ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName), Address(pErrorCode));
     ZK_LOG_START(kTitle);
-    int result = NotBuilt(kTitle, zkerror::kWorkPath, pErrorCode);
+    CZkWorkFolderOperation operation(pWorkPathName);
+    int result = operation.DeleteAllImageData(pErrorCode);
     ZK_LOG_END(kTitle);
     return result;
   });

@@ -144,6 +144,129 @@ DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, FrameTotal) == 48, "HistoryInfo.Frame
 DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, CostTotal) == 56, "HistoryInfo.CostTotal");
 DORVIK_STATIC_ASSERT(offsetof(HistoryInfo, Name) == 64, "HistoryInfo.Name");
 
+/* Hand-over records: the sources of the mail-link INI files and of the photo-link XML file. Text fields are
+ * NUL-padded and not necessarily NUL-terminated. */
+
+typedef struct {
+  int16_t Year;
+  uint8_t Month;
+} VekYearMonth;
+
+/* OvSvMail.ini */
+typedef struct {
+  char CustomerName[30];
+  char CarNoDepartment[8];
+  char CarNoDivision[6];
+  char CarNoBusiness[4];
+  char CarNoSerial[10];
+  char TicketNo[20];
+  char AcceptNo[37];
+  VekDate AccidentDate;
+  char AgreedName[30];
+  char CarName[50];
+} MailLinkHeader;
+
+/* One image of OvSvImge.ini. */
+typedef struct {
+  int32_t Reserved; /* not read */
+  int32_t No;       /* the image's place in the order */
+  char FileName[260]; /* name inside the Image folder; at most 256 bytes are taken */
+} MailLinkImageEntry;
+
+/* The photo-link XML file: one element per field, in this order. */
+typedef struct {
+  char CustomerName1[30];
+  char CustomerName2[30];
+  char AdjusterName[20];
+  char AcceptNo[37];
+  VekDate AccidentDate;
+  char TicketNo[20];
+  char Note1[40];
+  char Note2[40];
+  char Note3[40];
+  char CarNo[28];
+  char CarName[50];
+  char CarMouldNo[5];
+  char CarKindNo[4];
+  char ColorCode[12];
+  char OwnerName[20];
+  char UserName[20];
+  VekDate CreatedDate;
+  VekDate GarageInDate;
+  VekDate GarageOutDate;
+  char CarSerialNo[41];
+  VekDate CarTermEraDate;
+  char Kilometrage[6];
+  VekYearMonth CarRegistedDate;
+  char ii_CustomerName[20];
+  VekDate ii_PresenceDate;
+  VekDate ii_AgreedDate;
+  char ii_RepairDays[4];
+  char ii_TimePrice[5];
+  char MakerName[26];
+  char CarNameName[40];
+  char ModelName[26];
+  char CarYearName[40];
+  char BodyName[26];
+  char FVariationNameByUser[30];
+  char GradeName[26];
+  char ThoriumCode[6];
+  char Total[9];
+} VistrelLinkRecord;
+
+DORVIK_STATIC_ASSERT(sizeof(VekYearMonth) == 4, "VekYearMonth");
+DORVIK_STATIC_ASSERT(sizeof(MailLinkHeader) == 200, "MailLinkHeader");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, CarNoDepartment) == 30, "MailLinkHeader.CarNoDepartment");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, CarNoDivision) == 38, "MailLinkHeader.CarNoDivision");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, CarNoBusiness) == 44, "MailLinkHeader.CarNoBusiness");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, CarNoSerial) == 48, "MailLinkHeader.CarNoSerial");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, TicketNo) == 58, "MailLinkHeader.TicketNo");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, AcceptNo) == 78, "MailLinkHeader.AcceptNo");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, AccidentDate) == 116, "MailLinkHeader.AccidentDate");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, AgreedName) == 120, "MailLinkHeader.AgreedName");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkHeader, CarName) == 150, "MailLinkHeader.CarName");
+DORVIK_STATIC_ASSERT(sizeof(MailLinkImageEntry) == 268, "MailLinkImageEntry");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkImageEntry, No) == 4, "MailLinkImageEntry.No");
+DORVIK_STATIC_ASSERT(offsetof(MailLinkImageEntry, FileName) == 8, "MailLinkImageEntry.FileName");
+DORVIK_STATIC_ASSERT(sizeof(VistrelLinkRecord) == 736, "VistrelLinkRecord");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CustomerName2) == 30, "VistrelLinkRecord.CustomerName2");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, AdjusterName) == 60, "VistrelLinkRecord.AdjusterName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, AcceptNo) == 80, "VistrelLinkRecord.AcceptNo");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, AccidentDate) == 118, "VistrelLinkRecord.AccidentDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, TicketNo) == 122, "VistrelLinkRecord.TicketNo");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, Note1) == 142, "VistrelLinkRecord.Note1");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, Note2) == 182, "VistrelLinkRecord.Note2");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, Note3) == 222, "VistrelLinkRecord.Note3");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarNo) == 262, "VistrelLinkRecord.CarNo");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarName) == 290, "VistrelLinkRecord.CarName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarMouldNo) == 340, "VistrelLinkRecord.CarMouldNo");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarKindNo) == 345, "VistrelLinkRecord.CarKindNo");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ColorCode) == 349, "VistrelLinkRecord.ColorCode");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, OwnerName) == 361, "VistrelLinkRecord.OwnerName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, UserName) == 381, "VistrelLinkRecord.UserName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CreatedDate) == 402, "VistrelLinkRecord.CreatedDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, GarageInDate) == 406, "VistrelLinkRecord.GarageInDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, GarageOutDate) == 410, "VistrelLinkRecord.GarageOutDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarSerialNo) == 414, "VistrelLinkRecord.CarSerialNo");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarTermEraDate) == 456, "VistrelLinkRecord.CarTermEraDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, Kilometrage) == 460, "VistrelLinkRecord.Kilometrage");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarRegistedDate) == 466, "VistrelLinkRecord.CarRegistedDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ii_CustomerName) == 470, "VistrelLinkRecord.ii_CustomerName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ii_PresenceDate) == 490, "VistrelLinkRecord.ii_PresenceDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ii_AgreedDate) == 494, "VistrelLinkRecord.ii_AgreedDate");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ii_RepairDays) == 498, "VistrelLinkRecord.ii_RepairDays");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ii_TimePrice) == 502, "VistrelLinkRecord.ii_TimePrice");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, MakerName) == 507, "VistrelLinkRecord.MakerName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarNameName) == 533, "VistrelLinkRecord.CarNameName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ModelName) == 573, "VistrelLinkRecord.ModelName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, CarYearName) == 599, "VistrelLinkRecord.CarYearName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, BodyName) == 639, "VistrelLinkRecord.BodyName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, FVariationNameByUser) == 665,
+                     "VistrelLinkRecord.FVariationNameByUser");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, GradeName) == 695, "VistrelLinkRecord.GradeName");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, ThoriumCode) == 721, "VistrelLinkRecord.ThoriumCode");
+DORVIK_STATIC_ASSERT(offsetof(VistrelLinkRecord, Total) == 727, "VistrelLinkRecord.Total");
+
 /* Frame, settings and messages. */
 DORVIK_API int Initialize(int nMode, const char* pLogFilePath, const char* pLogFileName, int nLogWriteLevel,
                           const char* pMsgFileName);
