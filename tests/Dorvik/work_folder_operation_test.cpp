@@ -181,6 +181,62 @@ TEST_F(WorkFolderOperationTest, RoundTripKeepsHeaderHistoryAndFiles) {
   }
 }
 
+// open -> save with a new entry -> open: the reopened work folder holds the past entries and the new one last,
+// the same header and the same files.
+TEST_F(WorkFolderOperationTest, RoundTripWithANewEntry) {
+  const HistoryInfo entry = vek_fixture::EntryRecord(9);
+  for (const Variant& v : kSaves) {
+    SCOPED_TRACE(v.name);
+    MakeVek(WithEntries(2), vek);
+    Open(vek, work, v.whole);
+    char code[10] = {};
+    ASSERT_EQ(v.save(work.c_str(), vek.c_str(), 0, nullptr, &entry, code), 1) << Code(code);
+    Estimate expected = WithEntries(2);
+    expected.numbers = {1, 2, 9};
+    EXPECT_TRUE(vek_fixture::Read(vek) == Expected(expected, vek));
+    HeaderData pastData{};
+    HeaderInfo pastInfo{};
+    ASSERT_EQ(ReadFileHeaderINI(work.c_str(), &pastData, &pastInfo, code), 1);
+
+    const std::string again = dir / "作業２";
+    Open(vek, again, v.whole);
+    EXPECT_EQ(vek_fixture::TreeDiff(Contents(work), Contents(again)), "");
+    HeaderData data{};
+    HeaderInfo info{};
+    ASSERT_EQ(ReadFileHeaderINI(again.c_str(), &data, &info, code), 1);
+    EXPECT_EQ(std::memcmp(&info, &pastInfo, sizeof info), 0) << "the same header";
+    EXPECT_EQ(data.HistoryDataLength, 10 + 93 * 3);
+    HistoryData hd{};
+    HistoryInfo entries[3] = {};
+    int count = 3;
+    ASSERT_EQ(ReadFileHistoryINI(again.c_str(), &hd, entries, &count, code), 1) << Code(code);
+    for (int i = 0; i < 3; ++i) {
+      HistoryInfo want = vek_fixture::EntryRecord(expected.numbers[i]);
+      EXPECT_EQ(std::memcmp(&entries[i], &want, sizeof want), 0) << "entry " << i;
+    }
+  }
+}
+
+TEST_F(WorkFolderOperationTest, FailedFirstSaveLeavesNoFile) {
+  MakeVek(WithEntries(1), vek);
+  Open(vek, work);
+  const Tree before = vek_fixture::ReadTree(work);
+  const std::string fresh = dir / "新規";
+  Shell("mkdir " + Quoted(Utf8(fresh)));
+  const std::string target = fresh + "/新しい見積.vek";
+  for (const Variant& v : kSaves) {
+    SCOPED_TRACE(v.name);
+    // Without an old file the first rename is the one that would put the new file under its name.
+    platform::FailNthCall(platform::FileOp::Rename, 1);
+    char code[10] = {};
+    EXPECT_EQ(v.save(work.c_str(), target.c_str(), 0, nullptr, nullptr, code), 0);
+    platform::ClearFaults();
+    EXPECT_EQ(Code(code), "E03000003");
+    EXPECT_TRUE(vek_fixture::List(fresh).empty()) << "no partial estimate file, no temporary file";
+    EXPECT_EQ(vek_fixture::TreeDiff(before, vek_fixture::ReadTree(work)), "");
+  }
+}
+
 TEST_F(WorkFolderOperationTest, HistoryRules) {
   struct Case {
     const char* name;
