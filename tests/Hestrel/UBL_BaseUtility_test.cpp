@@ -43,30 +43,30 @@ TEST(OvSettleVersionCode, OnlyCodesAboveEightAreSettled) {
 class BaseUtilityTest : public hestrel_test::HestrelTest {};
 
 TEST_F(BaseUtilityTest, FoldersFollowTheSystemVersion) {
-  env.major = 10;
+  env.osMajor = 10;
   int code = hestrel::OvGetWindowsVersion();
   EXPECT_EQ(code, 11);
-  EXPECT_EQ(hestrel::OvLogFolder(code), env.documents + "/Kelmora/Torv7/Bin/Log/");
-  EXPECT_EQ(hestrel::OvOptionFile(code), env.documents + "/Kelmora/Torv7/Data/OvOption.ini");
-  env.major = 5;
-  env.minor = 2;
+  EXPECT_EQ(hestrel::OvLogFolder(code), Documents() + "/Kelmora/Torv7/Bin/Log/");
+  EXPECT_EQ(hestrel::OvOptionFile(code), Documents() + "/Kelmora/Torv7/Data/OvOption.ini");
+  env.osMajor = 5;
+  env.osMinor = 2;
   code = hestrel::OvGetWindowsVersion();
   EXPECT_EQ(code, 0);
   EXPECT_EQ(hestrel::OvLogFolder(code), "./Log/");
   EXPECT_EQ(hestrel::OvOptionFile(code), "../Data/OvOption.ini");
-  env.documents.clear();  // unknown documents folder: relative to the current folder
+  Documents().clear();  // unknown documents folder: relative to the current folder
   EXPECT_EQ(hestrel::OvLogFolder(11), "Kelmora/Torv7/Bin/Log/");
 }
 
 TEST_F(BaseUtilityTest, ApplicationPathFitsItsBuffer) {
   std::string out;
   EXPECT_FALSE(hestrel::OvReadApplicationPath(out));
-  env.SetApplicationPath(std::string("/app\0junk", 9));
+  SetApplicationPath(std::string("/app\0junk", 9));
   ASSERT_TRUE(hestrel::OvReadApplicationPath(out));
   EXPECT_EQ(out, "/app");
-  env.SetApplicationPath(std::string(255, 'a'));
+  SetApplicationPath(std::string(255, 'a'));
   EXPECT_TRUE(hestrel::OvReadApplicationPath(out));
-  env.SetApplicationPath(std::string(256, 'a'));
+  SetApplicationPath(std::string(256, 'a'));
   EXPECT_FALSE(hestrel::OvReadApplicationPath(out));
 }
 

@@ -34,23 +34,23 @@ TEST_F(OvLogTest, SettingsAreFoundAndRead) {
       {"documents folder", [](OvLogTest& t) { t.WriteOptions("[System]\r\nDebugLog=3\r\nLogSize=50\r\n"); }, 3, 50},
       {"registry path", [](OvLogTest& t) {
          t.WriteAppOptions("[System]\r\nDebugLog=2\r\n");
-         t.env.SetApplicationPath(t.root / "app");
+         t.SetApplicationPath(t.root / "app");
        }, 2, 2000},
       {"registry path with delimiter", [](OvLogTest& t) {
          t.WriteAppOptions("[system]\r\ndebuglog=4\r\n");
-         t.env.SetApplicationPath(t.root / "app/");
+         t.SetApplicationPath(t.root / "app/");
        }, 4, 2000},
       {"no settings at all", [](OvLogTest&) {}, -1, 2000},
-      {"registry folder missing", [](OvLogTest& t) { t.env.SetApplicationPath(t.root / "none"); }, -1, 2000},
+      {"registry folder missing", [](OvLogTest& t) { t.SetApplicationPath(t.root / "none"); }, -1, 2000},
       {"registry folder without the file", [](OvLogTest& t) {
          platform::MakeFolder(t.root / "app");
-         t.env.SetApplicationPath(t.root / "app");
+         t.SetApplicationPath(t.root / "app");
        }, 0, 2000},
       {"LogSize 0", [](OvLogTest& t) { t.WriteOptions("[System]\r\nLogSize=0\r\n"); }, 0, 2000},
       {"LogSize negative", [](OvLogTest& t) { t.WriteOptions("[System]\r\nLogSize=-5\r\n"); }, 0, 2000},
       {"before Vista: ../Data", [](OvLogTest& t) {
-         t.env.major = 5;
-         t.env.minor = 2;
+         t.env.osMajor = 5;
+         t.env.osMinor = 2;
          t.WriteOptions("[System]\r\nDebugLog=3\r\n");  // not read on this system
          platform::MakeFolder(t.root / "Data");
          WriteRaw(t.root / "Data/OvOption.ini", "[System]\r\nDebugLog=1\r\nLogSize=7\r\n");
@@ -64,15 +64,15 @@ TEST_F(OvLogTest, SettingsAreFoundAndRead) {
     EXPECT_EQ(Log().LogSize, c.logSize) << c.name;
     platform::DeleteTree(root / "app");
     platform::DeleteTree(root / "Data");
-    platform::DeleteTree(env.documents + "/Kelmora");
-    env.major = 10;
-    env.minor = 0;
+    platform::DeleteTree(Documents() + "/Kelmora");
+    env.osMajor = 10;
+    env.osMinor = 0;
   }
 }
 
 TEST_F(OvLogTest, LogFolderBeforeVistaIsRelative) {
-  env.major = 5;
-  env.minor = 2;
+  env.osMajor = 5;
+  env.osMinor = 2;
   Load();
   EXPECT_EQ(Log().LogFolder, "./Log/");
   platform::MakeFolder("Log");

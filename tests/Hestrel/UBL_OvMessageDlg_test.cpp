@@ -56,14 +56,14 @@ TEST_F(MessageDlgTest, MessageFolderFromTheApplicationPathWithOrWithoutDelimiter
   WriteMessages(root / "app/Bin/Msg", "", "");
   for (const std::string& app : {root / "app", root / "app/"}) {
     hestrel::TOvMessageDlg fresh;
-    env.SetApplicationPath(app);
+    SetApplicationPath(app);
     fresh.GetMessageID("E00002");
     EXPECT_EQ(fresh.MessageFolder, root / "app/Bin/Msg/") << app;
   }
 }
 
 TEST_F(MessageDlgTest, MessageFolderFallsBackToTheHostProgram) {
-  env.SetApplicationPath(root / "nowhere");
+  SetApplicationPath(root / "nowhere");
   dlg.GetMessageID("E00002");
   EXPECT_EQ(dlg.MessageFolder, root / "host/Msg/");
   // The current folder's Msg is used while it exists.

@@ -26,7 +26,7 @@ class ExportsTest : public hestrel_test::HestrelTest {
     platform::MakeFolder(images);
     Load();
   }
-  std::string Work() const { return env.temp + "/" + kWorkName; }
+  std::string Work() const { return env.tempFolder + "/" + kWorkName; }
   int GetHeader(std::int32_t mode = 0, std::int32_t size = 512) {
     buffer.assign(600, 0x55);
     bufSize = size;
@@ -267,8 +267,8 @@ TEST_F(ExportsTest, SavedOverItselfTheImagesMustBeOutFirst) {
 }
 
 TEST_F(ExportsTest, TemporaryFolderTooLongForItsBuffer) {
-  env.temp = root / std::string(255, 't');
-  platform::MakeFolder(env.temp);
+  env.tempFolder = root / std::string(255, 't');
+  platform::MakeFolder(env.tempFolder);
   EXPECT_EQ(GetImg(), -3);
   EXPECT_EQ(DivImg(), -2);
 }

@@ -1,5 +1,5 @@
-// Helpers of the extraction library's tests: a fake host environment and clock, a test folder with the
-// current folder inside it, the library's start and end under them, and a handle on a fake estimate-file
+// Helpers of the extraction library's tests: a test folder with the current folder inside it, the shared fake
+// environment and clock installed, the library's start and end under them, and a handle on a fake estimate-file
 // library.
 #pragma once
 
@@ -16,53 +16,10 @@
 #include "platform/fault.h"
 #include "platform/files.h"
 #include "platform/module.h"
+#include "fakes.h"
 #include "test_support.h"
 
 namespace hestrel_test {
-
-class FakeEnvironment : public platform::Environment {
- public:
-  std::string temp, profile, documents, hostFolder;
-  int pid = 4321;
-  int major = 10, minor = 0;
-  std::map<std::string, std::string> registry;  // "key|value" -> data
-
-  std::string TempFolder() override { return temp; }
-  std::string ProfileFolder() override { return profile; }
-  int ProcessId() override { return pid; }
-  void OsVersion(int& ma, int& mi, int& build) override {
-    ma = major;
-    mi = minor;
-    build = 0;
-  }
-  int ScreenDpiX() override { return 96; }
-  int ScreenDpiY() override { return 96; }
-  std::string GetSpecialFolder(platform::SpecialFolder which) override {
-    return which == platform::SpecialFolder::CommonDocuments ? documents : std::string();
-  }
-  bool ReadRegistry(const std::string& key, const std::string& value, std::string& out) override {
-    auto it = registry.find(key + "|" + value);
-    if (it == registry.end()) return false;
-    out = it->second;
-    return true;
-  }
-  std::string HostProgramFolder() override { return hostFolder; }
-
-  void SetApplicationPath(const std::string& path) {
-    registry["SOFTWARE\\Kelmora\\Torvane\\Data\\Settings\\|ApplicationPath"] = path;
-  }
-};
-
-class FakeClock : public platform::Clock {
- public:
-  platform::LocalTime now{2024, 5, 1, 9, 30, 15, 123, 3};
-  bool Now(platform::LocalTime& out) override {
-    out = now;
-    return true;
-  }
-  void Sleep(unsigned) override {}
-  std::uint64_t TickMilliseconds() override { return 0; }
-};
 
 // A test folder holding: tmp/ (the temporary folder), docs/ (shared documents), host/ (the host program's
 // folder), cwd/ (the current folder while the test runs). The fake environment and clock are installed.
@@ -70,9 +27,11 @@ class HestrelTest : public ::testing::Test {
  public:
   HestrelTest() {
     for (const char* f : {"tmp", "docs", "host", "cwd"}) platform::MakeFolder(root / f);
-    env.temp = root / "tmp";
-    env.documents = root / "docs";
-    env.hostFolder = root / "host";
+    env.tempFolder = root / "tmp";
+    Documents() = root / "docs";
+    env.hostProgramFolder = root / "host";
+    env.processId = 4321;
+    clock.now.second = 15;
     platform::SetEnvironment(&env);
     platform::SetClock(&clock);
     char buf[4096];
@@ -87,6 +46,11 @@ class HestrelTest : public ::testing::Test {
     platform::SetEnvironment(nullptr);
   }
 
+  std::string& Documents() { return env.specialFolders[platform::SpecialFolder::CommonDocuments]; }
+  void SetApplicationPath(const std::string& path) {
+    env.SetRegistry("SOFTWARE\\Kelmora\\Torvane\\Data\\Settings\\", "ApplicationPath", path);
+  }
+
   // The library's start under the fake environment (settings read now).
   void Load() {
     hestrel::HestrelUnload();
@@ -94,10 +58,10 @@ class HestrelTest : public ::testing::Test {
   }
 
   // The log folder for a system after Vista, and an OvOption.ini in the settings folder there.
-  std::string LogFolder() const { return env.documents + "/Kelmora/Torv7/Bin/Log/"; }
+  std::string LogFolder() { return Documents() + "/Kelmora/Torv7/Bin/Log/"; }
   void WriteOptions(const std::string& body) {
-    platform::MakeFolders(env.documents + "/Kelmora/Torv7/Data");
-    testing_support::WriteRaw(env.documents + "/Kelmora/Torv7/Data/OvOption.ini", body);
+    platform::MakeFolders(Documents() + "/Kelmora/Torv7/Data");
+    testing_support::WriteRaw(Documents() + "/Kelmora/Torv7/Data/OvOption.ini", body);
   }
   // DebugLog as given, the log folder made.
   void LoadWithDebugLog(int level) {
@@ -105,12 +69,12 @@ class HestrelTest : public ::testing::Test {
     platform::MakeFolders(LogFolder());
     Load();
   }
-  std::string DebugLogText() const { return testing_support::ReadRaw(LogFolder() + "Debug.log"); }
-  std::string ErrorLogText() const { return testing_support::ReadRaw(LogFolder() + "Error.log"); }
+  std::string DebugLogText() { return testing_support::ReadRaw(LogFolder() + "Debug.log"); }
+  std::string ErrorLogText() { return testing_support::ReadRaw(LogFolder() + "Error.log"); }
 
   testing_support::TempFolder root;
-  FakeEnvironment env;
-  FakeClock clock;
+  testing_support::FakeEnvironment env;
+  testing_support::FakeClock clock;
 
  private:
   std::string saved_;
