@@ -71,10 +71,9 @@ TEST_F(OpenExportTest, ResultAndCodeOfExpansionAndCheck) {
         fakes.SetConversion(2, {"UPDATE a SET b = 1"});
         fakes.SetResultOfCall("DorvikSqlEm", "ExecuteSQL", 1, 0, "E09990001");
       }
-      if (c.pakkelWithoutFunctions) {
-        setenv("VEK_MODULE_PATH", (std::string(FAKE_PAKKEL_BARE_DIR) + ":" + fake_outside::FakesFolder("normal")).c_str(),
-               1);
-      }
+      // The fake checker, and Pakkel: the one that unpacks, or one without its functions.
+      const std::string pakkel = c.pakkelWithoutFunctions ? FAKE_PAKKEL_BARE_DIR : SAVE_PAKKEL_DIR;
+      setenv("VEK_MODULE_PATH", (fake_outside::FakesFolder("normal") + ":" + pakkel).c_str(), 1);
       std::string file = vek;
       if (c.notAnEstimate) {
         file = dir / "other.vek";
@@ -101,6 +100,7 @@ TEST_F(OpenExportTest, ResultAndCodeOfExpansionAndCheck) {
 
 TEST_F(OpenExportTest, OpeningIntoAFolderThatHoldsATemporaryFolderChangesNothing) {
   fake_outside::Scenario fakes(Utf8(dir / "fakes"));
+  setenv("VEK_MODULE_PATH", (fake_outside::FakesFolder("normal") + ":" + SAVE_PAKKEL_DIR).c_str(), 1);
   for (const auto& [openName, open] : kOpens) {
     SCOPED_TRACE(openName);
     FreshWork();
