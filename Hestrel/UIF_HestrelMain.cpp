@@ -67,8 +67,9 @@ bool TakeOutImages(const std::string& imagePath, const std::string& imageFolder,
   return true;
 }
 
-// The photo-link file by its name, else the first XML file of its folder; an estimate without one is fine.
-bool TakeOutLinkFile(const std::string& linkFile, const std::string& imageFolder, bool onlyCopy) {
+// The photo-link file by its name, else the first XML file of its folder; an estimate without one is fine. It
+// stays in the estimate, so an existing file of its name in the image folder is simply kept.
+bool TakeOutLinkFile(const std::string& linkFile, const std::string& imageFolder) {
   std::string source = linkFile;
   if (!platform::IsFile(source)) {
     std::size_t slash = platform::FindLastChar(source, platform::kDelimiter);
@@ -84,7 +85,7 @@ bool TakeOutLinkFile(const std::string& linkFile, const std::string& imageFolder
   }
   if (!platform::IsFile(source)) return true;
   std::size_t slash = platform::FindLastChar(source, platform::kDelimiter);
-  return TakeOut(source, imageFolder, slash == std::string::npos ? source : source.substr(slash + 1), onlyCopy);
+  return TakeOut(source, imageFolder, slash == std::string::npos ? source : source.substr(slash + 1), false);
 }
 
 }  // namespace
@@ -192,7 +193,7 @@ std::int32_t ZkGetImgData(const char* DllFolderPath, const char* SrcVekFileName,
     std::string linkFile;
     if (wrapper->GetVistrelLinkFileName(work.c_str(), SrcVekFileName, linkFile, code) != 0) return -7;
     failure = kCopyFailed;
-    if (!TakeOutLinkFile(OvTrim(linkFile), ImageFolder, onlyCopy)) return kCopyFailed;
+    if (!TakeOutLinkFile(OvTrim(linkFile), ImageFolder)) return kCopyFailed;
     failure = -8;
     if (wrapper->DeleteAllImageData(work.c_str(), code) != 0) return -8;
     failure = -9;

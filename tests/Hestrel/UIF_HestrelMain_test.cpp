@@ -216,7 +216,7 @@ TEST_F(ExportsTest, GetImgDataTakesOutImagesAndTheLinkFile) {
   EXPECT_EQ(ReadRaw(images + "/src.xml"), "<x/>");
   EXPECT_FALSE(platform::Exists(images + "/c.png"));
   EXPECT_FALSE(platform::Exists(images + "/d.jpg"));
-  EXPECT_EQ(fake.Saved(), "OvDBInfo.ini\n");
+  EXPECT_EQ(fake.Saved(), "OvDBInfo.ini\nsrc.xml\n");
   EXPECT_EQ(fake.Calls(), "Initialize(0,<null>,<null>,0,)|OpenVekFile(" + src +
                               ")|GetImagePathName(size)|GetImagePathName(buffer)|GetVistrelLinkFileName(size," + src +
                               ")|GetVistrelLinkFileName(buffer," + src + ")|DeleteAllImageData|SaveVekFileEx(" + dst +
@@ -276,7 +276,7 @@ TEST_F(ExportsTest, TemporaryFolderTooLongForItsBuffer) {
 TEST_F(ExportsTest, DivImgDataStripsAndSaves) {
   fake.SetContent("Image/a.jpg=AAA\nsrc.xml=x\nOvDBInfo.ini=db\n");
   ASSERT_EQ(DivImg(), 0);
-  EXPECT_EQ(fake.Saved(), "OvDBInfo.ini\n");
+  EXPECT_EQ(fake.Saved(), "OvDBInfo.ini\nsrc.xml\n");
   EXPECT_EQ(fake.Calls(), "Initialize(0,<null>,<null>,0,)|OpenVekFile(" + src + ")|DeleteAllImageData|SaveVekFileEx(" +
                               dst + ")|Finalize");
   EXPECT_FALSE(platform::Exists(Work()));

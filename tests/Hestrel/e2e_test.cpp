@@ -15,6 +15,18 @@ using testing_support::SourceDir;
 using testing_support::WriteRaw;
 
 using ZkGetHeaderFn = std::int32_t (*)(const char*, const char*, char*, std::int32_t*, std::int32_t);
+using ZkGetImgDataFn = std::int32_t (*)(const char*, const char*, const char*, const char*);
+using ZkDivImgDataFn = std::int32_t (*)(const char*, const char*, const char*);
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    while (std::size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -30,10 +42,12 @@ class EndToEndTest : public ::testing::Test {
     return platform::GetFunctionAs<F>(hestrel_, name);
   }
   // An estimate file from a JSON field set (UTF-8).
-  std::string MakeVek(const std::string& name, const std::string& json) {
+  // tail: a cabinet file for the archive part.
+  std::string MakeVek(const std::string& name, const std::string& json, const std::string& tail = {}) {
     std::string spec = root / (name + ".json"), vek = root / name;
     WriteRaw(spec, testing_support::Utf8(json));  // the literals are CP932
     std::string cmd = "python3 '" + SourceDir() + "/tests/fixtures/make_vek.py' '" + spec + "' '" + vek + "'";
+    if (!tail.empty()) cmd += " --tail '" + tail + "'";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     return vek;
   }
@@ -96,6 +110,90 @@ TEST_F(EndToEndTest, DamagedEstimates) {
   WriteRaw(root / "sig.vek", "VEK4" + bytes.substr(4));  // the library's own signature check
   EXPECT_EQ(GetHeader(root / "sig.vek", 0), -2);
   EXPECT_EQ(GetHeader(root / "none.vek", 0), -1);
+}
+
+// An estimate whose archive holds two images, a file that is no image, a photo-link file and the database INI,
+// packed by gcab (a peer of our cabinet writer).
+class EndToEndImagesTest : public EndToEndTest {
+ protected:
+  EndToEndImagesTest() {
+    platform::MakeFolders(root / "pack/Image");
+    WriteRaw(root / "pack/Image/P0001.jpg", "jpeg bytes");
+    WriteRaw(root / "pack/Image/P0002.bmp", "BM bitmap");
+    WriteRaw(root / "pack/Image/notes.png", "png");
+    WriteRaw(root / "pack/est.xml", "<TorVane2Data/>");
+    WriteRaw(root / "pack/OvDBInfo.ini", "[General]\r\nSignature=OVDBINFO\r\n");
+    std::string cab = root / "est.cab";
+    EXPECT_EQ(std::system(("cd '" + root / "pack" + "' && gcab -c -z '" + cab +
+                           "' OvDBInfo.ini est.xml Image/P0001.jpg Image/P0002.bmp Image/notes.png")
+                              .c_str()),
+              0);
+    src = MakeVek("est.vek", kFields, cab);
+    platform::MakeFolders(root / "images");
+    platform::MakeFolders(root / "tmp");
+    env.env.tempFolder = root / "tmp";
+  }
+  // The names in the cabinet part of an estimate file, listed by cabextract.
+  std::string CabinetNames(const std::string& vek) {
+    std::string fields = vek + ".json", cab = vek + ".cab";
+    Shell("python3 '" + SourceDir() + "/tests/fixtures/make_vek.py' --read '" + vek + "' > '" + fields + "'");
+    Shell("python3 -c \"import json,sys; open(sys.argv[2],'wb').write(bytes.fromhex(json.load(open(sys.argv[1]))"
+          "['tail_hex']))\" '" + fields + "' '" + cab + "'");
+    return Shell("cabextract -l '" + cab + "'");
+  }
+  int ImageCount(const std::string& vek) {
+    if (GetHeader(vek, 0) != 0) return -1;
+    std::int16_t count;
+    std::memcpy(&count, buffer.data() + 210, sizeof count);
+    return count;
+  }
+  std::string TempEntries() { return Shell("ls -A '" + root / "tmp" + "'"); }
+
+  testing_support::FakeEnvironmentScope env;
+  std::string src, images = root / "images";
+};
+
+TEST_F(EndToEndImagesTest, GetImgDataTakesOutAndStrips) {
+  std::string before = testing_support::ReadRaw(src), dst = root / "out.vek";
+  ASSERT_EQ(Export<ZkGetImgDataFn>("ZkGetImgData")(libs.c_str(), src.c_str(), dst.c_str(), images.c_str()), 0);
+  EXPECT_EQ(testing_support::ReadRaw(images + "/P0001.jpg"), "jpeg bytes");
+  EXPECT_EQ(testing_support::ReadRaw(images + "/P0002.bmp"), "BM bitmap");
+  EXPECT_EQ(testing_support::ReadRaw(images + "/est.xml"), "<TorVane2Data/>");
+  EXPECT_FALSE(platform::Exists(images + "/notes.png"));
+  EXPECT_EQ(testing_support::ReadRaw(src), before) << "the source is untouched";
+  EXPECT_EQ(ImageCount(src), 3);
+  EXPECT_EQ(ImageCount(dst), 0);
+  std::string names = CabinetNames(dst);
+  EXPECT_NE(names.find("OvDBInfo.ini"), std::string::npos) << names;
+  EXPECT_EQ(names.find("Image"), std::string::npos) << names;
+  EXPECT_NE(names.find("est.xml"), std::string::npos) << "the photo-link file stays: " << names;
+  EXPECT_EQ(TempEntries(), "") << "no work folder left";
+}
+
+TEST_F(EndToEndImagesTest, GetImgDataOverItself) {
+  ASSERT_EQ(Export<ZkGetImgDataFn>("ZkGetImgData")(libs.c_str(), src.c_str(), src.c_str(), images.c_str()), 0);
+  EXPECT_EQ(testing_support::ReadRaw(images + "/P0001.jpg"), "jpeg bytes");
+  EXPECT_EQ(ImageCount(src), 0);
+  EXPECT_EQ(CabinetNames(src).find("Image"), std::string::npos);
+}
+
+TEST_F(EndToEndImagesTest, GetImgDataOverItselfKeepsImagesThatCannotComeOut) {
+  WriteRaw(images + "/P0002.bmp", "another bitmap");
+  std::string before = testing_support::ReadRaw(src);
+  EXPECT_EQ(Export<ZkGetImgDataFn>("ZkGetImgData")(libs.c_str(), src.c_str(), src.c_str(), images.c_str()), -10);
+  EXPECT_EQ(testing_support::ReadRaw(src), before);
+  EXPECT_EQ(testing_support::ReadRaw(images + "/P0002.bmp"), "another bitmap");
+}
+
+TEST_F(EndToEndImagesTest, DivImgDataStripsOnly) {
+  std::string dst = root / "div.vek";
+  ASSERT_EQ(Export<ZkDivImgDataFn>("ZkDivImgData")(libs.c_str(), src.c_str(), dst.c_str()), 0);
+  EXPECT_EQ(ImageCount(dst), 0);
+  EXPECT_EQ(CabinetNames(dst).find("Image"), std::string::npos);
+  EXPECT_EQ(Shell("ls -A '" + images + "'"), "") << "nothing taken out";
+  ASSERT_EQ(GetHeader(dst, 1), 0);
+  EXPECT_EQ(At(0, 6), "R-0001");
+  EXPECT_EQ(TempEntries(), "");
 }
 
 }  // namespace

@@ -185,10 +185,7 @@ FAKE_EXPORT int DeleteAllImageData(const char* pWorkPathName, char* pErrorCode) 
   int result = 1;
   if (Failing("DeleteAllImageData", pErrorCode, result)) return result;
   std::error_code ec;
-  fs::remove_all(fs::path(pWorkPathName) / "Image", ec);
-  for (const auto& e : fs::directory_iterator(pWorkPathName)) {
-    if (e.path().extension() == ".xml") fs::remove(e.path(), ec);
-  }
+  fs::remove_all(fs::path(pWorkPathName) / "Image", ec);  // the photo-link file stays
   return 1;
 }
 
