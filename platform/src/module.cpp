@@ -102,7 +102,8 @@ ModuleHandle LoadModuleFrom(const std::string& name, const void* anchor) {
   std::string file = ModuleFileName(name), sys;
   if (!ToSystemPath(file, sys)) return Fail("module name does not convert: " + name, EINVAL);
   if (sys.find('/') != std::string::npos) return Open(sys);
-  // Beside the asking module, then $VEK_MODULE_PATH, then the system's search; never the current folder.
+  // Beside the asking module, then $VEK_MODULE_PATH, then beside this layer, then the system's search; never the
+  // current folder.
   std::string folder = FolderOf(anchor);
   if (!folder.empty() && IsRegularFile(folder + "/" + sys)) return Open(folder + "/" + sys);
   if (const char* list = std::getenv("VEK_MODULE_PATH")) {
@@ -115,6 +116,10 @@ ModuleHandle LoadModuleFrom(const std::string& name, const void* anchor) {
       if (!dir.empty() && dir[0] == '/' && IsRegularFile(dir + "/" + sys)) return Open(dir + "/" + sys);
     }
   }
+  // The system's modules are installed beside this layer. Said here, because the system's search runs from
+  // the caller of dlopen, which a sanitizer's interceptor replaces.
+  std::string own = FolderOf(reinterpret_cast<const void*>(&LoadModuleFrom));
+  if (!own.empty() && IsRegularFile(own + "/" + sys)) return Open(own + "/" + sys);
   return Open(sys);
 }
 

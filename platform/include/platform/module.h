@@ -1,6 +1,7 @@
 // Modules loaded by name at run time, as LoadLibrary / GetProcAddress / FreeLibrary do.
 // "X.dll" is the file libX.so. A bare name is searched in the folder of the module that asks, then in the
-// folders of $VEK_MODULE_PATH (separated by ":"), then by the system; never in the current folder.
+// folders of $VEK_MODULE_PATH (separated by ":"), then beside the platform library, then by the system; never in
+// the current folder.
 #pragma once
 
 #include <string>
