@@ -1,18 +1,32 @@
 #include "ZkWorkFolderOperation.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "Dorvik.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
 #include "ZkOperationSteps.h"
+#include "ZkSettings.h"
+#include "ZkSizeQuery.h"
 #include "ZkUtilities.h"
 #include "ZkVekBufferAccess.h"
 #include "ZkVekFileReplace.h"
 #include "ZkWorkFolderAccess.h"
+#include "dorvik_sql/functions.h"
+#include "dorvik_sql/records.h"
 #include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/module.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -320,6 +334,809 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
   }
   cabinetRemover.Disarm();
   if (!FinishSave(kTitle, cabinet, nSaveMode, records, keeper, pErrorCode)) return 0;
+  ZK_LOG_OK(kTitle);
+  return 1;
+}
+
+// ---- Hand-over files and image data ----
+//
+// Hand-over files of a work folder and its image data: the mail-link INI files OvSvMail.ini (header values) and
+// OvSvImge.ini (image list), the photo-link XML file, the paths of these files and of the Image folder, the
+// feedback of an OvSvImge.ini edited by the mail program into the image database, and the removal of all image
+// data.
+//
+// Files are written whole and put in place at once: a failed write leaves the old file and is reported with the
+// file's code. The photo-link file is well-formed XML: "&", "<" and ">" are written as entities, line ends and
+// other control characters inside a value as blanks, and bytes that are no Shift_JIS character (a double-byte
+// character cut at the field's width, a lead byte without its trail byte) are left out.
+//
+// Feedback: how the image lists are rebuilt from the checked entries of OvSvImge.ini.
+// - An entry names the image records of its FileName (ASCII letters compared without regard to case, as file
+//   names are looked up). A name may stand in one entry only, and only as a plain file name of the Image folder.
+// - Modify 0, 1 or 2: the first record of that name stays, with DisplayOrder = No. When there is none, a new
+//   record (zeroed, the next free ImageNo) is made for the file. These records come first, in the order of No.
+// - Modify 9: every record of that name goes, with its annotations; the file is then deleted from the Image
+//   folder, as long as it is a regular file there and no record that stays names it.
+// - Records that no entry names stay as they were, after the named ones in their old order, with DisplayOrder
+//   numbered on from the largest No. Annotations stay unless their image went.
+// Applying the same file again thus changes nothing more, and nothing that the file does not name is lost.
+// When the annotation list cannot be written after the image list was, the image list read before is written
+// back, so the two lists never disagree; files are deleted only after both lists are written.
+
+namespace {
+
+constexpr char kImageFolder[] = "Image";
+constexpr char kMailHeaderIni[] = "OvSvMail.ini";
+constexpr char kMailImageIni[] = "OvSvImge.ini";
+constexpr char kGeneral[] = "General";
+constexpr char kSignatureKey[] = "Signature";
+constexpr char kModifyKey[] = "Modify";
+constexpr char kMailHeaderSignature[] = "VEKMAIL2";
+constexpr char kMailImageSignature[] = "VEKIMAGE";
+constexpr char kMailHeaderSection[] = "Torvane2";
+constexpr char kImageSections[] = "ImageSections";
+constexpr char kImageSectionFormat[] = "Image%d";
+constexpr std::size_t kSignatureWidth = 31;     // read into 32 bytes
+constexpr std::size_t kEntryNameWidth = 256;    // taken from a caller's image entry
+constexpr std::size_t kStoredNameWidth = sizeof(dorvik_sql::Image::FileName);
+constexpr int kMaxListCount = 100000;           // more records than this from the back-end are refused
+constexpr char kIgLibrary[] = "DorvikSqlIg.dll";
+
+constexpr int kModifyNone = 0;
+constexpr int kModifyDelete = 9;
+
+constexpr char kTextNoRecord[] = "書き込むレコードが指定されていません";
+constexpr char kTextImageFolderMake[] = "画像フォルダ作成中にエラーが発生しました";
+constexpr char kTextImageFolderDelete[] = "画像フォルダ削除中にエラーが発生しました";
+constexpr char kTextImageDBDelete[] = "画像ＤＢファイル削除中にエラーが発生しました";
+constexpr char kTextImageDBName[] = "画像ＤＢファイル名が正しくありません";
+constexpr char kTextMailHeaderDelete[] = "ヴェクメール連携用（ヘッダ）INIファイル削除中にエラーが発生しました";
+constexpr char kTextMailHeaderWrite[] = "ヴェクメール連携用（ヘッダ）INIファイル書き込み中にエラーが発生しました";
+constexpr char kTextMailImageDelete[] = "ヴェクメール連携用（画像）INIファイル削除中にエラーが発生しました";
+constexpr char kTextMailImageWrite[] = "ヴェクメール連携用（画像）INIファイル書き込み中にエラーが発生しました";
+constexpr char kTextVistrelDelete[] = "ヴィストレル連携用XMLファイル削除中にエラーが発生しました";
+constexpr char kTextVistrelWrite[] = "ヴィストレル連携用XMLファイル書き込み中にエラーが発生しました";
+constexpr char kTextNoChange[] = "変更がない為、終了する";
+constexpr char kTextNoMemory[] = "メモリの確保に失敗しました";
+
+// ---- Text of the records ----
+
+enum class Kind { Text, Date, YearMonth };
+
+struct Field {
+  const char* name;  // key or element name
+  Kind kind;
+  std::size_t offset;
+  std::size_t width;
+};
+
+#define ZK_FIELD(record, member, kind) {#member, Kind::kind, offsetof(record, member), sizeof(record::member)}
+
+constexpr Field kMailHeaderFields[] = {
+    ZK_FIELD(MailLinkHeader, CustomerName, Text),  ZK_FIELD(MailLinkHeader, CarNoDepartment, Text),
+    ZK_FIELD(MailLinkHeader, CarNoDivision, Text), ZK_FIELD(MailLinkHeader, CarNoBusiness, Text),
+    ZK_FIELD(MailLinkHeader, CarNoSerial, Text),   ZK_FIELD(MailLinkHeader, TicketNo, Text),
+    ZK_FIELD(MailLinkHeader, AcceptNo, Text),      ZK_FIELD(MailLinkHeader, AccidentDate, Date),
+    ZK_FIELD(MailLinkHeader, AgreedName, Text),    ZK_FIELD(MailLinkHeader, CarName, Text),
+};
+
+constexpr Field kVistrelFields[] = {
+    ZK_FIELD(VistrelLinkRecord, CustomerName1, Text),
+    ZK_FIELD(VistrelLinkRecord, CustomerName2, Text),
+    ZK_FIELD(VistrelLinkRecord, AdjusterName, Text),
+    ZK_FIELD(VistrelLinkRecord, AcceptNo, Text),
+    ZK_FIELD(VistrelLinkRecord, AccidentDate, Date),
+    ZK_FIELD(VistrelLinkRecord, TicketNo, Text),
+    ZK_FIELD(VistrelLinkRecord, Note1, Text),
+    ZK_FIELD(VistrelLinkRecord, Note2, Text),
+    ZK_FIELD(VistrelLinkRecord, Note3, Text),
+    ZK_FIELD(VistrelLinkRecord, CarNo, Text),
+    ZK_FIELD(VistrelLinkRecord, CarName, Text),
+    ZK_FIELD(VistrelLinkRecord, CarMouldNo, Text),
+    ZK_FIELD(VistrelLinkRecord, CarKindNo, Text),
+    ZK_FIELD(VistrelLinkRecord, ColorCode, Text),
+    ZK_FIELD(VistrelLinkRecord, OwnerName, Text),
+    ZK_FIELD(VistrelLinkRecord, UserName, Text),
+    ZK_FIELD(VistrelLinkRecord, CreatedDate, Date),
+    ZK_FIELD(VistrelLinkRecord, GarageInDate, Date),
+    ZK_FIELD(VistrelLinkRecord, GarageOutDate, Date),
+    ZK_FIELD(VistrelLinkRecord, CarSerialNo, Text),
+    ZK_FIELD(VistrelLinkRecord, CarTermEraDate, Date),
+    ZK_FIELD(VistrelLinkRecord, Kilometrage, Text),
+    ZK_FIELD(VistrelLinkRecord, CarRegistedDate, YearMonth),
+    ZK_FIELD(VistrelLinkRecord, ii_CustomerName, Text),
+    ZK_FIELD(VistrelLinkRecord, ii_PresenceDate, Date),
+    ZK_FIELD(VistrelLinkRecord, ii_AgreedDate, Date),
+    ZK_FIELD(VistrelLinkRecord, ii_RepairDays, Text),
+    ZK_FIELD(VistrelLinkRecord, ii_TimePrice, Text),
+    ZK_FIELD(VistrelLinkRecord, MakerName, Text),
+    ZK_FIELD(VistrelLinkRecord, CarNameName, Text),
+    ZK_FIELD(VistrelLinkRecord, ModelName, Text),
+    ZK_FIELD(VistrelLinkRecord, CarYearName, Text),
+    ZK_FIELD(VistrelLinkRecord, BodyName, Text),
+    ZK_FIELD(VistrelLinkRecord, FVariationNameByUser, Text),
+    ZK_FIELD(VistrelLinkRecord, GradeName, Text),
+    ZK_FIELD(VistrelLinkRecord, ThoriumCode, Text),
+    ZK_FIELD(VistrelLinkRecord, Total, Text),
+};
+static_assert(std::size(kVistrelFields) == 37, "one element per field");
+
+#undef ZK_FIELD
+
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// A field's text up to its width or first NUL, without a double-byte character cut in half at its end.
+std::string FieldText(const char* field, std::size_t width) {
+  std::string s(field, strnlen(field, width));
+  std::size_t last = std::string::npos;
+  for (std::size_t i = 0; i < s.size(); i = platform::NextChar(s, i)) last = i;
+  if (last != std::string::npos && platform::CharLength(s, last) == 1 &&
+      platform::IsLeadByte(static_cast<unsigned char>(s[last]))) {
+    s.pop_back();
+  }
+  return s;
+}
+
+// A date in format (year, month, day) or, for Kind::YearMonth, (year, month).
+std::string DateText(const unsigned char* at, Kind kind, const char* format) {
+  VekDate d{};
+  std::memcpy(&d, at, kind == Kind::YearMonth ? sizeof(VekYearMonth) : sizeof(VekDate));
+  char buf[32];
+  std::snprintf(buf, sizeof buf, format, d.Year, d.Month, d.Day);
+  return buf;
+}
+
+std::string ValueOf(const Field& f, const unsigned char* record, const char* dateFormat) {
+  if (f.kind == Kind::Text) return FieldText(reinterpret_cast<const char*>(record + f.offset), f.width);
+  return DateText(record + f.offset, f.kind, f.kind == Kind::YearMonth ? "%04d/%02d" : dateFormat);
+}
+
+// An INI value: a line end inside it would end the line, so it becomes a blank.
+std::string IniValue(std::string text) {
+  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return platform::IniQuoteValue(text);
+}
+
+// Element content: entities for the markup characters, blanks for control characters, no stray bytes.
+std::string XmlText(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (platform::IsLeadByte(c)) {
+      if (i + 1 < s.size() && IsTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+        out.append(s, i, 2);
+        ++i;
+      }
+    } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      continue;  // no character of the encoding
+    } else if (c < 0x20) {
+      out += ' ';
+    } else if (c == '&') {
+      out += "&amp;";
+    } else if (c == '<') {
+      out += "&lt;";
+    } else if (c == '>') {
+      out += "&gt;";
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string VistrelLinkText(const unsigned char* record) {
+  std::string out = "<?xml version = \"1.0\" encoding = \"Shift_JIS\"?><TorVane2Data>\r\n  <Svef>\r\n";
+  for (const Field& f : kVistrelFields) {
+    out += "    <";
+    out += f.name;
+    out += '>';
+    out += XmlText(ValueOf(f, record, "%04d/%02d/%02d"));
+    out += "</";
+    out += f.name;
+    out += ">\r\n";
+  }
+  out += "  </Svef>\r\n</TorVane2Data>\r\n";
+  return out;
+}
+
+// ---- Files ----
+
+// Why a replacement failed: the old file could not be made writable, or the new one not written.
+enum class Replaced { Done, NotWritable, NotWritten };
+
+Replaced ReplaceIni(const std::string& path, const platform::IniDocument& doc) {
+  if (CZkUtilities::IsExistFile(path) && !platform::SetAttributes(path, platform::kAttrNormal)) {
+    return Replaced::NotWritable;
+  }
+  return platform::IniWriteFile(path, doc) ? Replaced::Done : Replaced::NotWritten;
+}
+
+platform::IniDocument MailImageIni(const MailLinkImageEntry* entries, int count) {
+  platform::IniDocument doc;
+  doc.Set(kGeneral, kSignatureKey, kMailImageSignature);
+  doc.Set(kGeneral, kModifyKey, "0");
+  for (int i = 1; i <= count; ++i) {
+    const MailLinkImageEntry& e = entries[i - 1];
+    std::string section = CZkUtilities::FormatText(kImageSectionFormat, i);
+    doc.Set(kImageSections, section, "");
+    doc.Set(section, "No", CZkUtilities::ToText(e.No));
+    doc.Set(section, "FileName", IniValue(FieldText(e.FileName, kEntryNameWidth)));
+    doc.Set(section, kModifyKey, "0");
+  }
+  return doc;
+}
+
+// A name that stands for one file directly in a folder: no separator, drive colon or wildcard, no "..", no
+// control character, and none of the characters the file systems the files come from refuse.
+bool IsPlainFileName(const std::string& name) {
+  if (name.empty() || name.find("..") != std::string::npos) return false;
+  for (std::size_t i = 0; i < name.size(); i = platform::NextChar(name, i)) {
+    if (platform::CharLength(name, i) != 1) continue;
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
+  }
+  return true;
+}
+
+// A regular file, not a folder and not a symbolic link.
+bool IsPlainFile(const std::string& path) {
+  return platform::GetPathKind(path) == platform::PathKind::File && !platform::IsSymbolicLink(path);
+}
+
+bool Exists(const std::string& path) { return platform::Exists(path) || platform::IsSymbolicLink(path); }
+
+// ---- Feedback ----
+
+struct FeedbackEntry {
+  int No;
+  std::string FileName;
+  int Modify;
+};
+
+struct Failure {
+  const char* code = nullptr;  // null: no failure
+  const char* text = nullptr;
+};
+
+// Reads and checks the entries of an existing OvSvImge.ini; noChange: the file asks for nothing.
+Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFolder,
+                            std::vector<FeedbackEntry>& entries, bool& noChange) {
+  const Failure bad{zkerror::kMailImageIniCheck, nullptr};
+  noChange = false;
+  platform::IniDocument doc;
+  // An unreadable file reads as empty, as the profile functions take it.
+  if (!platform::IniReadFile(ini, doc)) doc = platform::IniDocument{};
+  auto value = [&doc](std::string_view section, std::string_view key) {
+    const platform::IniEntry* e = doc.FindEntry(section, key);
+    return e ? std::string_view(e->value) : std::string_view();
+  };
+
+  std::string_view signature = value(kGeneral, kSignatureKey);
+  signature = signature.substr(0, platform::CutLength(signature, kSignatureWidth));
+  ZK_LOG(3, "Signature=%.*s", static_cast<int>(signature.size()), signature.data());
+  if (signature != kMailImageSignature) return {bad.code, "識別子が正しくありません"};
+  int modify = platform::IniValueToInt(value(kGeneral, kModifyKey), 0);
+  ZK_LOG(3, "Modify=%d", modify);
+  if (modify == kModifyNone) {
+    noChange = true;
+    return {};
+  }
+  if (modify != 1) return {bad.code, "変更フラグの値が正しくありません"};
+
+  if (CZkUtilities::GetFileSize(ini) < 0) return {zkerror::kFeedbackNoMemory, "ファイルサイズの取得に失敗しました"};
+  const platform::IniSection* list = doc.FindSection(kImageSections);
+  if (!list || list->entries.empty()) {
+    noChange = true;
+    return {};
+  }
+  for (const platform::IniEntry& key : list->entries) {
+    FeedbackEntry e{platform::IniValueToInt(value(key.key, "No"), 0), std::string(value(key.key, "FileName")),
+                    platform::IniValueToInt(value(key.key, kModifyKey), 0)};
+    ZK_LOG(3, "[%s]No=%d, FileName=%s, Modify=%d", key.key.c_str(), e.No, e.FileName.c_str(), e.Modify);
+    if (e.FileName.empty()) return {bad.code, "イメージファイル名が指定されてない"};
+    if (e.Modify < 0 || (e.Modify > 2 && e.Modify != kModifyDelete)) return {bad.code, "変更フラグの値が正しくない"};
+    // The name goes into a path and into a record of the image database: one file of the Image folder only.
+    if (!IsPlainFileName(e.FileName) || e.FileName.size() > kStoredNameWidth) {
+      return {bad.code, "イメージファイル名が正しくない"};
+    }
+    std::string path = CZkUtilities::JoinPath(imageFolder, e.FileName);
+    if (e.Modify == kModifyDelete) {
+      if (Exists(path) && !IsPlainFile(path)) return {bad.code, "イメージファイル名が正しくない"};
+    } else {
+      if (!IsPlainFile(path)) return {bad.code, "イメージファイルが見つからない"};
+      if (e.No < 1) return {bad.code, "順番の値が正しくない"};
+    }
+    for (const FeedbackEntry& earlier : entries) {
+      if (e.Modify != kModifyDelete && earlier.Modify != kModifyDelete && earlier.No == e.No) {
+        return {bad.code, "順番が重複しています"};
+      }
+      if (platform::EqualsNoCaseAscii(earlier.FileName, e.FileName)) return {bad.code, "イメージファイル名が重複しています"};
+    }
+    entries.push_back(std::move(e));
+  }
+  return {};
+}
+
+std::string RecordName(const dorvik_sql::Image& image) {
+  return std::string(image.FileName, strnlen(image.FileName, sizeof image.FileName));
+}
+
+// Image numbers in use; Next() gives one that is not.
+class ImageNumbers {
+ public:
+  void Take(std::int32_t n) { m_taken.insert(n); }
+  std::int32_t Next() {
+    std::int32_t top = m_taken.empty() ? 0 : *m_taken.rbegin();
+    std::int32_t n = 1;
+    if (top >= 0 && top < INT32_MAX) {
+      n = top + 1;
+    } else {
+      while (m_taken.count(n)) ++n;
+    }
+    m_taken.insert(n);
+    return n;
+  }
+
+ private:
+  std::set<std::int32_t> m_taken;
+};
+
+struct ImageLists {
+  std::vector<dorvik_sql::Image> images;
+  std::vector<dorvik_sql::ImageAnnotation> annotations;
+};
+
+// The rule of the file's header comment. unneeded: names of files to delete.
+ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>& entries,
+                        std::vector<std::string>& unneeded) {
+  const std::size_t n = old.images.size();
+  std::vector<bool> used(n, false), dropped(n, false);
+  ImageNumbers numbers;
+  for (const auto& image : old.images) numbers.Take(image.ImageNo);
+  for (const auto& a : old.annotations) numbers.Take(a.ImageNo);
+  auto named = [&](std::size_t i, const std::string& name) {
+    return platform::EqualsNoCaseAscii(RecordName(old.images[i]), name);
+  };
+
+  std::vector<const FeedbackEntry*> kept;
+  for (const FeedbackEntry& e : entries) {
+    if (e.Modify != kModifyDelete) {
+      kept.push_back(&e);
+      continue;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      if (named(i, e.FileName)) dropped[i] = true;
+    }
+  }
+  std::stable_sort(kept.begin(), kept.end(), [](const FeedbackEntry* a, const FeedbackEntry* b) {
+    return a->No < b->No;
+  });
+
+  ImageLists out;
+  std::int32_t lastNo = 0;
+  for (const FeedbackEntry* e : kept) {
+    std::size_t i = 0;
+    while (i < n && (used[i] || dropped[i] || !named(i, e->FileName))) ++i;
+    dorvik_sql::Image image{};
+    if (i < n) {
+      used[i] = true;
+      image = old.images[i];
+    } else {
+      image.ImageNo = numbers.Next();
+      std::memcpy(image.FileName, e->FileName.data(), e->FileName.size());
+    }
+    image.DisplayOrder = e->No;
+    lastNo = std::max(lastNo, e->No);
+    out.images.push_back(image);
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (used[i] || dropped[i]) continue;
+    dorvik_sql::Image image = old.images[i];
+    image.DisplayOrder = lastNo < INT32_MAX ? ++lastNo : lastNo;
+    out.images.push_back(image);
+  }
+
+  std::set<std::int32_t> keptNumbers, droppedNumbers;
+  for (const auto& image : out.images) keptNumbers.insert(image.ImageNo);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (dropped[i]) droppedNumbers.insert(old.images[i].ImageNo);
+  }
+  for (const auto& a : old.annotations) {
+    if (!droppedNumbers.count(a.ImageNo) || keptNumbers.count(a.ImageNo)) out.annotations.push_back(a);
+  }
+
+  for (const FeedbackEntry& e : entries) {
+    if (e.Modify != kModifyDelete) continue;
+    bool stillNamed = std::any_of(out.images.begin(), out.images.end(), [&](const dorvik_sql::Image& image) {
+      return platform::EqualsNoCaseAscii(RecordName(image), e.FileName);
+    });
+    if (!stillNamed) unneeded.push_back(e.FileName);
+  }
+  return out;
+}
+
+// The functions of the image back-end, looked up in this order.
+struct ImageBackEnd {
+  dorvik_sql::InitializeFunction initialize = nullptr;
+  dorvik_sql::FinalizeFunction finalize = nullptr;
+  dorvik_sql::ReadFunction readImage = nullptr;
+  dorvik_sql::WriteFunction writeImage = nullptr;
+  dorvik_sql::ReadFunction readAnnotation = nullptr;
+  dorvik_sql::WriteFunction writeAnnotation = nullptr;
+};
+
+bool LookUp(platform::ModuleHandle module, ImageBackEnd& f, const char*& missing) {
+  struct Slot {
+    const char* name;
+    void** target;
+  } slots[] = {
+      {"Initialize", reinterpret_cast<void**>(&f.initialize)},
+      {"Finalize", reinterpret_cast<void**>(&f.finalize)},
+      {"ReadImage", reinterpret_cast<void**>(&f.readImage)},
+      {"WriteImage", reinterpret_cast<void**>(&f.writeImage)},
+      {"ReadImageAnnotation", reinterpret_cast<void**>(&f.readAnnotation)},
+      {"WriteImageAnnotation", reinterpret_cast<void**>(&f.writeAnnotation)},
+  };
+  for (const Slot& s : slots) {
+    ZK_LOG(3, "%s関数アドレスを取得", s.name);
+    *s.target = platform::GetFunction(module, s.name);
+    if (!*s.target) {
+      missing = s.name;
+      return false;
+    }
+  }
+  return true;
+}
+
+// One list by the size-query convention; the count is checked before any size is reckoned from it.
+template <class Record>
+int ReadList(dorvik_sql::ReadFunction read, const char* function, const char* listCode, std::vector<Record>& out,
+             char* pErrorCode) {
+  int count = 0;
+  ZK_LOG(3, "%s関数を実行", function);
+  if (read(nullptr, &count, pErrorCode) != 1) {
+    ZK_LOG(0, "ＤＬＬ(%s)の%s関数処理中にエラーが発生しました", kIgLibrary, function);
+    return 0;
+  }
+  ZK_LOG(3, "%s件数=%d", function, count);
+  if (count < 0 || count > kMaxListCount) {
+    ZK_LOG(0, "ＤＬＬ(%s)の%s関数が返した件数が正しくありません(%d)", kIgLibrary, function, count);
+    ZkSetErrorCode(pErrorCode, listCode);
+    return 0;
+  }
+  try {
+    out.assign(static_cast<std::size_t>(count), Record{});
+  } catch (const std::bad_alloc&) {
+    ZK_LOG(0, "%s", kTextNoMemory);
+    ZkSetErrorCode(pErrorCode, listCode);
+    return 0;
+  }
+  if (count == 0) return 1;
+  int n = count;
+  if (read(out.data(), &n, pErrorCode) != 1) {
+    ZK_LOG(0, "ＤＬＬ(%s)の%s関数処理中にエラーが発生しました", kIgLibrary, function);
+    return 0;
+  }
+  return 1;
+}
+
+template <class Record>
+int WriteList(dorvik_sql::WriteFunction write, const char* function, const std::vector<Record>& list,
+              char* pErrorCode) {
+  ZK_LOG(3, "%s関数を実行(%zu件)", function, list.size());
+  if (write(list.empty() ? nullptr : list.data(), static_cast<int>(list.size()), pErrorCode) == 1) return 1;
+  ZK_LOG(0, "ＤＬＬ(%s)の%s関数処理中にエラーが発生しました", kIgLibrary, function);
+  return 0;
+}
+
+// Steps of the feedback between Initialize and Finalize: read both lists, write the new ones, delete files.
+int ApplyFeedback(const ImageBackEnd& f, const std::string& imageFolder, const std::vector<FeedbackEntry>& entries,
+                  char* pErrorCode) {
+  ImageLists old;
+  if (!ReadList(f.readImage, "ReadImage", zkerror::kImageListRead, old.images, pErrorCode)) return 0;
+  if (!ReadList(f.readAnnotation, "ReadImageAnnotation", zkerror::kImageAnnotationListRead, old.annotations,
+                pErrorCode)) {
+    return 0;
+  }
+  ZK_LOG(2, "画像管理リストデータを生成");
+  ZK_LOG(2, "画像アノテーションリストデータを生成");
+  std::vector<std::string> unneeded;
+  ImageLists lists = RebuildLists(old, entries, unneeded);
+  if (!WriteList(f.writeImage, "WriteImage", lists.images, pErrorCode)) return 0;
+  if (!WriteList(f.writeAnnotation, "WriteImageAnnotation", lists.annotations, pErrorCode)) {
+    char restoreCode[zkerror::kCodeBufferSize] = {};
+    if (!WriteList(f.writeImage, "WriteImage", old.images, restoreCode)) {
+      ZK_LOG(0, "画像管理リストを元に戻せませんでした[%.9s]", restoreCode);
+    }
+    return 0;
+  }
+  ZK_LOG(2, "不要なイメージファイルを削除");
+  for (const std::string& name : unneeded) {
+    std::string path = CZkUtilities::JoinPath(imageFolder, name);
+    if (!IsPlainFile(path)) continue;
+    ZK_LOG(3, "%s", path.c_str());
+    if (CZkUtilities::DeleteFileByShell(path) != 0) ZK_LOG(0, "イメージファイルを削除できません：%s", path.c_str());
+  }
+  return 1;
+}
+
+}  // namespace
+
+// ---- Writers ----
+
+int CZkWorkFolderOperation::CreateMailLinkHeaderFile(const void* pSource, char* pErrorCode) {
+  static constexpr char kTitle[] = "ヴェクメール連携用（ヘッダ）INIファイル作成処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  const auto* record = static_cast<const unsigned char*>(pSource);
+  platform::IniDocument doc;
+  doc.Set(kGeneral, kSignatureKey, kMailHeaderSignature);
+  for (const Field& f : kMailHeaderFields) {
+    doc.Set(kMailHeaderSection, f.name, IniValue(ValueOf(f, record, "%04d%02d%02d")));
+  }
+  ZK_LOG(2, "ヴェクメール連携用（ヘッダ）INIファイルの書き込み");
+  switch (ReplaceIni(CZkUtilities::JoinPath(m_strWorkPathName, kMailHeaderIni), doc)) {
+    case Replaced::NotWritable:
+      ZK_FAIL(kTitle, zkerror::kMailHeaderIniDelete, kTextMailHeaderDelete);
+    case Replaced::NotWritten:
+      ZK_FAIL(kTitle, zkerror::kMailHeaderIniDelete, kTextMailHeaderWrite);
+    case Replaced::Done:
+      break;
+  }
+  ZK_LOG_OK(kTitle);
+  return 1;
+}
+
+int CZkWorkFolderOperation::CreateMailLinkImageFile(const void* pSource, int nCount, char* pErrorCode) {
+  static constexpr char kTitle[] = "ヴェクメール連携用（画像）INIファイル作成処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pSource->Address:%p, nCount->%d, pErrorCode->Address:%p", pSource, nCount,
+               static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  if (nCount > 0 && !pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  platform::IniDocument doc = MailImageIni(static_cast<const MailLinkImageEntry*>(pSource), nCount);
+  ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルの書き込み");
+  switch (ReplaceIni(CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni), doc)) {
+    case Replaced::NotWritable:
+      ZK_FAIL(kTitle, zkerror::kMailImageIniDelete, kTextMailImageDelete);
+    case Replaced::NotWritten:
+      ZK_FAIL(kTitle, zkerror::kMailImageIniDelete, kTextMailImageWrite);
+    case Replaced::Done:
+      break;
+  }
+  ZK_LOG_OK(kTitle);
+  return 1;
+}
+
+int CZkWorkFolderOperation::CreateVistrelLinkFile(const char* pVekFileName, const void* pSource, char* pErrorCode) {
+  static constexpr char kTitle[] = "ヴィストレル連携用XMLファイル作成処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pVekFileName->%s, pSource->Address:%p, pErrorCode->Address:%p", ZkText(pVekFileName), pSource,
+               static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  std::string path = VistrelLinkFileName(pVekFileName);
+  ZK_LOG(3, "%s", path.c_str());
+  if (CZkUtilities::IsExistFile(path) && !platform::SetAttributes(path, platform::kAttrNormal)) {
+    ZK_FAIL(kTitle, zkerror::kVistrelLinkDelete, kTextVistrelDelete);
+  }
+  std::string text = VistrelLinkText(static_cast<const unsigned char*>(pSource));
+  ZK_LOG(2, "ヴィストレル連携用XMLファイルの書き込み");
+  if (!platform::ReplaceFileAtomically(path, text.data(), text.size())) {
+    ZK_FAIL(kTitle, zkerror::kVistrelLinkWrite, kTextVistrelWrite);
+  }
+  ZK_LOG_OK(kTitle);
+  return 1;
+}
+
+// ---- Paths ----
+
+std::string CZkWorkFolderOperation::VistrelLinkFileName(const char* pVekFileName) const {
+  return CZkUtilities::JoinPath(m_strWorkPathName, CZkUtilities::GetFileName(ZkText(pVekFileName), 0) + ".xml");
+}
+
+int CZkWorkFolderOperation::DeliverPath(const char* title, const std::string& path, char* pBuffer, int* pByteSize,
+                                        char* pErrorCode) const {
+  if (!m_bExist) ZK_FAIL(title, zkerror::kWorkPath, kTextWorkPath);
+  ZK_LOG(3, "%s", path.c_str());
+  if (!ZkCopyTextOut(path, pBuffer, pByteSize, pErrorCode)) {
+    ZK_LOG_NG(title);
+    return 0;
+  }
+  ZK_LOG_OK(title);
+  return 1;
+}
+
+int CZkWorkFolderOperation::GetImagePathName(char* pPathName, int* pByteSize, char* pErrorCode) {
+  static constexpr char kTitle[] = "画像格納フォルダパス取得処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pPathName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pPathName),
+               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  std::string path = CZkUtilities::JoinPath(m_strWorkPathName, kImageFolder);
+  if (m_bExist && !CZkUtilities::IsExistFile(path)) {
+    ZK_LOG(2, "画像フォルダの作成");
+    if (!platform::MakeFolder(path)) ZK_FAIL(kTitle, zkerror::kImageFolderMake, kTextImageFolderMake);
+  }
+  return DeliverPath(kTitle, path, pPathName, pByteSize, pErrorCode);
+}
+
+int CZkWorkFolderOperation::GetMailLinkHeaderFileName(char* pFileName, int* pByteSize, char* pErrorCode) {
+  static constexpr char kTitle[] = "ヴェクメール連携用（ヘッダ）INIファイルパス取得処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pFileName),
+               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  return DeliverPath(kTitle, CZkUtilities::JoinPath(m_strWorkPathName, kMailHeaderIni), pFileName, pByteSize,
+                     pErrorCode);
+}
+
+int CZkWorkFolderOperation::GetMailLinkImageFileName(char* pFileName, int* pByteSize, char* pErrorCode) {
+  static constexpr char kTitle[] = "ヴェクメール連携用（画像）INIファイルパス取得処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pFileName),
+               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  return DeliverPath(kTitle, CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni), pFileName, pByteSize,
+                     pErrorCode);
+}
+
+int CZkWorkFolderOperation::GetVistrelLinkFileName(const char* pVekFileName, char* pFileName, int* pByteSize,
+                                                   char* pErrorCode) {
+  static constexpr char kTitle[] = "ヴィストレル連携用XMLファイルパス取得処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pVekFileName->%s, pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
+               ZkText(pVekFileName), static_cast<void*>(pFileName), pByteSize ? *pByteSize : 0,
+               static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  return DeliverPath(kTitle, VistrelLinkFileName(pVekFileName), pFileName, pByteSize, pErrorCode);
+}
+
+// ---- Image data ----
+
+int CZkWorkFolderOperation::FeedbackMailLinkImageFile(const char* pDBFileName, char* pErrorCode) {
+  static constexpr char kTitle[] = "ヴェクメール連携用（画像）INIファイルのフィードバック処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pDBFileName->%s, pErrorCode->Address:%p", ZkText(pDBFileName), static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  std::string ini = CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni);
+  std::string imageFolder = CZkUtilities::JoinPath(m_strWorkPathName, kImageFolder);
+  if (!CZkUtilities::IsExistFile(ini)) {
+    ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルが存在しない為、終了する");
+    ZK_LOG_OK(kTitle);
+    return 1;
+  }
+
+  ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルの判定");
+  std::vector<FeedbackEntry> entries;
+  bool noChange = false;
+  Failure failure;
+  try {
+    failure = ReadFeedbackEntries(ini, imageFolder, entries, noChange);
+  } catch (const std::bad_alloc&) {
+    failure = {zkerror::kFeedbackNoMemory, kTextNoMemory};
+  }
+  if (failure.code) ZK_FAIL(kTitle, failure.code, failure.text);
+  if (noChange) {
+    ZK_LOG(2, "%s", kTextNoChange);
+    ZK_LOG_OK(kTitle);
+    return 1;
+  }
+
+  ZK_LOG(2, "ＤＬＬ(%s)を、呼出側プロセスのアドレス空間内にマップ", kIgLibrary);
+  platform::ModuleHandle module = platform::LoadModule(kIgLibrary);
+  if (!module) {
+    ZK_LOG(0, "ＤＬＬ(%s)のロードに失敗しました", kIgLibrary);
+    ZkSetErrorCode(pErrorCode, zkerror::kLibraryLoad);
+    ZK_LOG_NG(kTitle);
+    return 0;
+  }
+  int result = 0;
+  ImageBackEnd f;
+  const char* missing = nullptr;
+  ZK_LOG(2, "ＤＬＬ(%s)内のエクスポート関数アドレスを取得", kIgLibrary);
+  if (!LookUp(module, f, missing)) {
+    ZK_LOG(0, "%s関数アドレスが取得できません", missing);
+    ZkSetErrorCode(pErrorCode, zkerror::kLibraryFunction);
+  } else {
+    const ZkSettings& settings = ZkGetSettings();
+    ZK_LOG(2, "ＤＬＬ(%s)各関数を実行", kIgLibrary);
+    ZK_LOG(3, "Initialize関数を実行");
+    if (f.initialize(ZkText(pDBFileName), settings.composedLogFilePath.c_str(), settings.logLevel) != 1) {
+      ZK_LOG(0, "ＤＬＬ(%s)のInitialize関数処理中にエラーが発生しました", kIgLibrary);
+      ZkSetErrorCode(pErrorCode, zkerror::kLibraryInitialize);
+    } else {
+      try {
+        result = ApplyFeedback(f, imageFolder, entries, pErrorCode);
+      } catch (const std::bad_alloc&) {
+        ZK_LOG(0, "%s", kTextNoMemory);
+        ZkSetErrorCode(pErrorCode, zkerror::kFeedbackNoMemory);
+      }
+      ZK_LOG(3, "Finalize関数を実行");
+      f.finalize();
+    }
+  }
+  ZK_LOG(2, "プロセスのアドレス空間マップよりＤＬＬ(%s)を削除", kIgLibrary);
+  if (!platform::FreeModule(module)) {
+    ZK_LOG(0, "[%s]ＤＬＬ(%s)のロードに失敗しました", zkerror::kLibraryUnload, kIgLibrary);
+    ZkSetErrorCode(pErrorCode, zkerror::kLibraryUnload);
+    result = 0;
+  }
+  if (result != 1) {
+    ZK_LOG_NG(kTitle);
+    return 0;
+  }
+  ZK_LOG_OK(kTitle);
+  return 1;
+}
+
+int CZkWorkFolderOperation::DeleteAllImageData(char* pErrorCode) {
+  static constexpr char kTitle[] = "画像データ一括削除処理";
+  ZK_LOG_TITLE(kTitle);
+  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
+  ZK_LOG_START(kTitle);
+  CZkWorkFolderAccess access(m_strWorkPathName.c_str());
+  ZkDatabaseFileNames names{};
+  if (!access.ReadDBInfoINI(&names, pErrorCode)) {
+    ZK_LOG(0, "見積管理ファイルINI読み込み中にエラーが発生しました");
+    ZK_LOG_NG(kTitle);
+    return 0;
+  }
+
+  ZK_LOG(2, "ファイルヘッダ部INIの画像枚数をクリア");
+  if (CZkUtilities::IsExistFile(CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName))) {
+    HeaderData data{};
+    HeaderInfo info{};
+    if (!access.ReadFileHeaderINI(&data, &info, pErrorCode)) {
+      ZK_LOG_NG(kTitle);
+      return 0;
+    }
+    info.ImageCount = 0;
+    if (!access.WriteFileHeaderINI(&data, &info, pErrorCode)) {
+      ZK_LOG_NG(kTitle);
+      return 0;
+    }
+  } else {
+    ZK_LOG(3, "ファイルヘッダ部INIが存在しません");
+  }
+
+  ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルを初期化");
+  if (CZkUtilities::IsExistFile(CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni))) {
+    if (!CreateMailLinkImageFile(nullptr, 0, pErrorCode)) {
+      ZK_LOG_NG(kTitle);
+      return 0;
+    }
+  } else {
+    ZK_LOG(3, "ヴェクメール連携用（画像）INIファイルが存在しません");
+  }
+
+  ZK_LOG(2, "画像ＤＢファイルを削除");
+  std::string dbName(names.ImageDB, strnlen(names.ImageDB, sizeof names.ImageDB));
+  // The name comes from a file inside the estimate: it may name a file of the work folder only.
+  if (!dbName.empty() && !IsPlainFileName(dbName)) ZK_FAIL(kTitle, zkerror::kImageDBDelete, kTextImageDBName);
+  std::string db = CZkUtilities::JoinPath(m_strWorkPathName, dbName);
+  if (!dbName.empty() && Exists(db)) {
+    if (!CZkUtilities::RemoveFile(db)) ZK_FAIL(kTitle, zkerror::kImageDBDelete, kTextImageDBDelete);
+  } else {
+    ZK_LOG(3, "画像ＤＢファイルが存在しません");
+  }
+
+  ZK_LOG(2, "画像フォルダを削除");
+  std::string imageFolder = CZkUtilities::JoinPath(m_strWorkPathName, kImageFolder);
+  if (Exists(imageFolder)) {
+    if (!CZkUtilities::ForceDeleteFolder(imageFolder)) {
+      ZK_FAIL(kTitle, zkerror::kImageFolderDelete, kTextImageFolderDelete);
+    }
+  } else {
+    ZK_LOG(3, "画像フォルダが存在しません");
+  }
   ZK_LOG_OK(kTitle);
   return 1;
 }
