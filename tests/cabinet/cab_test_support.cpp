@@ -113,6 +113,7 @@ bool ReadRawCabinet(const std::string& systemPath, RawCabinet& out) {
   for (int i = 0; i < out.folderCount; ++i, at += 8 + folderReserve) {
     if (at + 8 > b.size()) return false;
     out.folderBlocks.push_back(U16(b, at + 4));
+    out.folderStarts.push_back(U32(b, at));
   }
   at = filesAt;
   for (int i = 0; i < out.fileCount; ++i) {
@@ -129,6 +130,23 @@ bool ReadRawCabinet(const std::string& systemPath, RawCabinet& out) {
     out.entries.push_back(e);
   }
   return true;
+}
+
+std::vector<std::size_t> BlockOffsets(const std::string& cabinet) {
+  std::vector<std::size_t> out;
+  const std::size_t folders = U16(cabinet, 26);
+  for (std::size_t f = 0; f < folders; ++f) {
+    std::size_t at = U32(cabinet, 36 + 8 * f);
+    for (int b = U16(cabinet, 36 + 8 * f + 4); b > 0 && at + 8 <= cabinet.size(); --b) {
+      out.push_back(at);
+      at += 8 + U16(cabinet, at + 4);
+    }
+  }
+  return out;
+}
+
+void ClearChecksums(std::string& cabinet) {
+  for (std::size_t at : BlockOffsets(cabinet)) cabinet.replace(at, 4, 4, '\0');
 }
 
 std::string Digest(const std::string& bytes) {

@@ -27,10 +27,15 @@ struct RawCabinet {
   std::uint16_t folderCount = 0, fileCount = 0, flags = 0, setId = 0, index = 0;
   std::string prev, next;
   std::vector<std::uint16_t> folderBlocks;
+  std::vector<std::uint32_t> folderStarts;  // offsets of their first data blocks
   std::vector<RawEntry> entries;
 };
 // Reads the header, folder and file records of the cabinet at the system path; false when it cannot.
 bool ReadRawCabinet(const std::string& systemPath, RawCabinet& out);
+// Offsets of the data blocks (their 8-byte headers) of a cabinet without reserved areas (bytes in memory).
+std::vector<std::size_t> BlockOffsets(const std::string& cabinet);
+// Clears the checksum of every data block.
+void ClearChecksums(std::string& cabinet);
 
 // A short fingerprint of bytes: their size and a 64-bit hash.
 std::string Digest(const std::string& bytes);

@@ -143,6 +143,12 @@ TEST(CabinetReader, DamagedCabinetsFailBeforeWritingAnything) {
       {"cut in the header", [](std::string& b) { b.resize(20); }, FDIERROR_CORRUPT_CABINET},
       {"empty file", [](std::string& b) { b.clear(); }, FDIERROR_NOT_A_CABINET},
       {"not a cabinet", [](std::string& b) { b = "PK\x03\x04" + b.substr(4); }, FDIERROR_NOT_A_CABINET},
+      {"no checksums and a damaged block (found by decoding)",
+       [](std::string& b) {
+         cabtest::ClearChecksums(b);
+         b[cabtest::BlockOffsets(b).back() + 8] = 'X';  // its "CK"
+       },
+       FDIERROR_CORRUPT_CABINET},
       {"a file beyond its folder", [](std::string& b) { b[b.find("\\b.bin") - 14] ^= 0x10; },
        FDIERROR_CORRUPT_CABINET},
   };

@@ -5,6 +5,7 @@
 #include <deque>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -150,7 +151,10 @@ class Reader {
 
  private:
   struct Job;
+  enum class Verdict { Sound, Damaged, Undecided };
+  class Input;
   bool ReadHeader(const std::string& path, Header& h);
+  Verdict CheckRecords(const std::string& path, const Header& h);
   bool OpenSet(Job& job, const char* folder, PFNFDINOTIFY notify, void* pv);
   bool CheckNames(Job& job);
   bool Decode(Job& job);
@@ -196,6 +200,114 @@ bool Reader::ReadHeader(const std::string& path, Header& h) {
     return Fail(signed_ ? FDIERROR_CORRUPT_CABINET : FDIERROR_NOT_A_CABINET);
   }
   return true;
+}
+
+// Buffered reading of a cabinet through the caller's callbacks.
+class Reader::Input {
+ public:
+  explicit Input(Reader& r) : r_(r) {}
+  ~Input() {
+    if (hf_ != -1) r_.close_(hf_);
+  }
+  bool Open(const std::string& path) {
+    hf_ = r_.open_(path.c_str(), CAB_O_RDONLY | CAB_O_BINARY | CAB_O_SEQUENTIAL, 0);
+    return hf_ != -1;
+  }
+  bool Seek(std::uint64_t offset) {
+    pos_ = end_ = 0;
+    return r_.seek_(hf_, static_cast<long>(offset), SEEK_SET) == static_cast<long>(offset);
+  }
+  // The next n bytes (n <= kBuffer), valid until the next call; nullptr when the file ends first.
+  const unsigned char* Take(std::size_t n) {
+    if (end_ - pos_ < n) {
+      std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+      end_ -= pos_;
+      pos_ = 0;
+      while (end_ < n) {
+        std::uint32_t got = r_.read_(hf_, buffer_.data() + end_, static_cast<std::uint32_t>(kBuffer - end_));
+        if (got == kError || got == 0) return nullptr;
+        end_ += got;
+      }
+    }
+    const unsigned char* p = buffer_.data() + pos_;
+    pos_ += n;
+    return p;
+  }
+  const char* TakeText() {
+    std::string& t = text_;
+    t.clear();
+    for (;;) {
+      const unsigned char* c = Take(1);
+      if (!c || t.size() >= CB_MAX_FILENAME) return nullptr;
+      if (*c == 0) return t.c_str();
+      t += static_cast<char>(*c);
+    }
+  }
+
+  static constexpr std::size_t kBuffer = 256 * 1024;
+
+ private:
+  Reader& r_;
+  CABHANDLE hf_ = -1;
+  std::vector<unsigned char> buffer_ = std::vector<unsigned char>(kBuffer);
+  std::size_t pos_ = 0, end_ = 0;
+  std::string text_;
+};
+
+// Checks a cabinet that is not part of a set without decoding it: its records, every data block's size
+// and checksum, and that every file lies inside the data of its folder. A block without a checksum
+// leaves the question to decoding.
+Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
+  constexpr std::uint32_t kLargestBlock = kBlockSize + 6144;
+  if (h.flags & (kFlagPrevCabinet | kFlagNextCabinet)) return Verdict::Undecided;
+  Input in(*this);
+  if (!in.Open(path)) return Verdict::Damaged;
+  const std::uint64_t foldersAt = kHeaderSize + ((h.flags & kFlagReservePresent) ? 4u + h.headerReserve : 0u);
+  struct Folder {
+    std::uint32_t start;
+    std::uint16_t blocks;
+    std::uint64_t filesEnd = 0;
+  };
+  std::vector<Folder> folders;
+  if (!in.Seek(foldersAt)) return Verdict::Damaged;
+  for (int i = 0; i < h.folderCount; ++i) {
+    const unsigned char* p = in.Take(kFolderEntrySize + h.folderReserve);
+    if (!p || (Get16(p + 6) & 0x000F) > 3) return Verdict::Damaged;
+    folders.push_back({Get32(p), Get16(p + 4)});
+  }
+  if (!in.Seek(h.filesOffset)) return Verdict::Damaged;
+  for (int i = 0; i < h.fileCount; ++i) {
+    const unsigned char* p = in.Take(kFileEntrySize);
+    if (!p) return Verdict::Damaged;
+    const std::uint64_t end = std::uint64_t{Get32(p)} + Get32(p + 4);
+    const std::uint16_t folder = Get16(p + 8);
+    if (folder >= folders.size() || !in.TakeText()) return Verdict::Damaged;
+    folders[folder].filesEnd = std::max(folders[folder].filesEnd, end);
+  }
+  bool undecided = false;
+  for (const Folder& f : folders) {
+    if (!in.Seek(f.start)) return Verdict::Damaged;
+    std::uint64_t data = 0;
+    for (int b = 0; b < f.blocks; ++b) {
+      const unsigned char* p = in.Take(kDataHeaderSize + h.dataReserve);
+      if (!p) return Verdict::Damaged;
+      const std::uint32_t sum = Get32(p);
+      unsigned char sizes[4];
+      std::memcpy(sizes, p + 4, 4);
+      const std::uint16_t packed = Get16(sizes), unpacked = Get16(sizes + 2);
+      if (packed > kLargestBlock || unpacked == 0 || unpacked > kBlockSize) return Verdict::Damaged;
+      const unsigned char* bytes = in.Take(packed);
+      if (!bytes) return Verdict::Damaged;
+      if (sum == 0) {
+        undecided = true;
+      } else if (Checksum(sizes, 4, Checksum(bytes, packed, 0)) != sum) {
+        return Verdict::Damaged;
+      }
+      data += unpacked;
+    }
+    if (f.filesEnd > data) return Verdict::Damaged;
+  }
+  return undecided ? Verdict::Undecided : Verdict::Sound;
 }
 
 bool Reader::OpenSet(Job& job, const char* folder, PFNFDINOTIFY notify, void* pv) {
@@ -311,7 +423,12 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
       Fail(job.cabd->last_error(job.cabd) == MSPACK_ERR_OPEN ? FDIERROR_CABINET_NOT_FOUND
                                                              : FDIERROR_CORRUPT_CABINET);
     } else {
-      ok = OpenSet(job, folder, notify, pv) && CheckNames(job) && Decode(job) && Unpack(job, notify, pv);
+      // Damaged data is found before anything is written: by the records and checksums when they
+      // decide, else by decoding everything once.
+      const Verdict verdict = CheckRecords(path, h);
+      ok = verdict != Verdict::Damaged || Fail(FDIERROR_CORRUPT_CABINET);
+      ok = ok && OpenSet(job, folder, notify, pv) && CheckNames(job) &&
+           (verdict == Verdict::Sound || Decode(job)) && Unpack(job, notify, pv);
       job.cabd->close(job.cabd, job.first);
     }
     mspack_destroy_cab_decompressor(job.cabd);
