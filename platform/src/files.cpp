@@ -398,6 +398,44 @@ std::int64_t File::Size() {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+bool File::CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bufferSize) {
+  if (fd_ < 0 || source.fd_ < 0 || !buffer || bufferSize == 0) return Fail(EBADF);
+  if (Injected(FileOp::Read) || Injected(FileOp::Write)) return false;
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::copy_file_range(source.fd_, nullptr, fd_, nullptr, size - done, 0);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n == 0) return Fail(EIO);  // the source ended early
+    if (errno == EINTR) continue;
+    if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EBADF) {
+      return Fail(errno);
+    }
+    break;  // no copy in the kernel between these two files: through the buffer
+  }
+  while (done < size) {
+    std::size_t want = std::min(bufferSize, size - done);
+    std::size_t got = 0;
+    while (got < want) {
+      ssize_t n = ::read(source.fd_, static_cast<char*>(buffer) + got, want - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return Fail(errno);
+      if (n == 0) return Fail(EIO);
+      got += static_cast<std::size_t>(n);
+    }
+    for (std::size_t put = 0; put < got;) {
+      ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + put, got - put);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return Fail(errno);
+      put += static_cast<std::size_t>(n);
+    }
+    done += got;
+  }
+  return true;
+}
+
 bool File::Sync() {
   if (fd_ < 0) return Fail(EBADF);
   if (Injected(FileOp::Write)) return false;

@@ -82,6 +82,9 @@ class File {
   std::int64_t Seek(std::int64_t offset, int whence);
   std::int64_t Size();
   bool Sync();
+  // Copies size bytes from source's position to this file's position, in the kernel where the system can
+  // (never for a file opened to append), else through buffer. Passes one read and one write fault point.
+  bool CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bufferSize);
   bool Close();  // reports the failure of the last flush
 
  private:

@@ -271,8 +271,11 @@ int CZkUtilities::CopyFiles(std::int64_t offset, const std::string& source, cons
   auto in = platform::File::Open(source, platform::OpenMode::Read);
   if (!in) return 0;
   if (offset > 0 && in->Seek(offset, SEEK_SET) != offset) return 0;
-  auto out = platform::File::Open(destination, platform::OpenMode::Append);
+  // Appended at the end; opened for update where the file exists, so the system can copy in the kernel.
+  const bool exists = platform::IsFile(destination);
+  auto out = platform::File::Open(destination, exists ? platform::OpenMode::Update : platform::OpenMode::Append);
   if (!out) return 0;
+  if (exists && out->Seek(0, SEEK_END) < 0) return 0;
   std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[kCopyChunkSize]());
   if (!chunk) {
     ZK_LOG(0, "pCopyDataのcallocに失敗しました");
@@ -281,7 +284,7 @@ int CZkUtilities::CopyFiles(std::int64_t offset, const std::string& source, cons
   std::int64_t remaining = size - offset;
   while (remaining > 0) {
     std::size_t n = static_cast<std::size_t>(remaining < kCopyChunkSize ? remaining : kCopyChunkSize);
-    if (!in->ReadAll(chunk.get(), n) || !out->Write(chunk.get(), n)) return 0;
+    if (!out->CopyFrom(*in, n, chunk.get(), kCopyChunkSize)) return 0;
     remaining -= static_cast<std::int64_t>(n);
   }
   return out->Close() ? 1 : 0;
