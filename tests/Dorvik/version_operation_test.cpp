@@ -124,7 +124,7 @@ TEST_F(VersionCheckTest, CallsMadeAndCodeLeft) {
        {"ZkDBFlVerChk.CheckDBVer(W, 1) = 0", "ZkDBFlVerChk.CheckDBVer(W, 2) = 2",
         "ZkDBFlVerChk.GetConvertSQL(2, buffer, 2) = 0"}},
       {"WriteDBVersionINI failing", "normal",
-       [&](fake_outside::Scenario& f, const std::string& w) {
+       [&](fake_outside::Scenario& f, const std::string&) {
          f.SetConversion(1, {"UPDATE a SET b = 1"});
          f.SetResult("ZkDBFlVerChk", "WriteDBVersionINI", 0);
        },
