@@ -182,6 +182,35 @@ int OpenFlags(OpenMode mode) {
   return O_RDONLY;
 }
 
+// The system calls under File::Read and File::Write, without their fault points.
+std::int64_t ReadUpTo(int fd, void* buffer, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
+bool WriteAll(int fd, const void* buffer, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 bool DeleteTreeSystem(const std::string& sys) {
   struct stat st;
   if (lstat(sys.c_str(), &st) != 0) return Fail(errno);
@@ -341,18 +370,7 @@ File::~File() { Close(); }
 std::int64_t File::Read(void* buffer, std::size_t size) {
   if (fd_ < 0) return Fail(EBADF) ? 0 : -1;
   if (Injected(FileOp::Read)) return -1;
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Fail(errno);
-      return -1;
-    }
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return static_cast<std::int64_t>(done);
+  return ReadUpTo(fd_, buffer, size);
 }
 
 bool File::ReadAll(void* buffer, std::size_t size) {
@@ -365,16 +383,7 @@ bool File::ReadAll(void* buffer, std::size_t size) {
 bool File::Write(const void* buffer, std::size_t size) {
   if (fd_ < 0) return Fail(EBADF);
   if (Injected(FileOp::Write)) return false;
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Fail(errno);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+  return WriteAll(fd_, buffer, size);
 }
 
 std::int64_t File::Seek(std::int64_t offset, int whence) {
@@ -417,21 +426,11 @@ bool File::CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bu
   }
   while (done < size) {
     std::size_t want = std::min(bufferSize, size - done);
-    std::size_t got = 0;
-    while (got < want) {
-      ssize_t n = ::read(source.fd_, static_cast<char*>(buffer) + got, want - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Fail(errno);
-      if (n == 0) return Fail(EIO);
-      got += static_cast<std::size_t>(n);
-    }
-    for (std::size_t put = 0; put < got;) {
-      ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + put, got - put);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Fail(errno);
-      put += static_cast<std::size_t>(n);
-    }
-    done += got;
+    std::int64_t got = ReadUpTo(source.fd_, buffer, want);
+    if (got < 0) return false;
+    if (static_cast<std::size_t>(got) != want) return Fail(EIO);  // the source ended early
+    if (!WriteAll(fd_, buffer, want)) return false;
+    done += want;
   }
   return true;
 }
