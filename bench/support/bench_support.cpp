@@ -281,14 +281,14 @@ bool MakeEstimate(const Corpus& c, const std::string& cab, const std::string& ve
   std::string gcab = "cd " + Quoted(c.root) + " && gcab -c -z " + Quoted(cab);
   for (const std::string& f : c.files) gcab += " " + Quoted(f);
   if (!Shell(gcab)) return false;
-  const std::string spec = vek + ".json";
-  std::ofstream(spec) << "{\"header_info\": {\"AcceptNo\": \"B-0001\", \"CustomerName\": \"Bench\", "
+  const std::string fields = vek + ".json";
+  std::ofstream(fields) << "{\"header_info\": {\"AcceptNo\": \"B-0001\", \"CustomerName\": \"Bench\", "
                          "\"CarName\": \"Wagon\", \"GarageInDate\": [2024, 5, 1], \"Progress\": 1, "
                          "\"ImageCount\": "
                       << c.photos.size() << ", \"Total\": 98765.0}}\n";
-  const bool made = Shell("python3 " + Quoted(MakeVekScript()) + " " + Quoted(spec) + " " + Quoted(vek) +
+  const bool made = Shell("python3 " + Quoted(MakeVekScript()) + " " + Quoted(fields) + " " + Quoted(vek) +
                           " --tail " + Quoted(cab));
-  std::remove(spec.c_str());
+  std::remove(fields.c_str());
   return made;
 }
 

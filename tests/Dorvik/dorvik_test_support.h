@@ -40,15 +40,6 @@ class ClockScope {
   FakeClock clock;
 };
 
-// Runs the fixture generator: JSON of fields (CP932, as the literals of the tests are) in, estimate file out;
-// tail: a file for the archive.
-inline bool MakeVek(const std::string& json, const std::string& outPath, const std::string& tailPath = {}) {
-  std::string spec = outPath + ".json";
-  testing_support::WriteRaw(spec, testing_support::Utf8(json));
-  std::string cmd = "python3 '" + testing_support::SourceDir() + "/tests/fixtures/make_vek.py' '" + spec + "' '" +
-                    outPath + "'";
-  if (!tailPath.empty()) cmd += " --tail '" + tailPath + "'";
-  return std::system(cmd.c_str()) == 0;
-}
+using testing_support::MakeVek;
 
 }  // namespace dorvik_test

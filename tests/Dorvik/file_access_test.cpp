@@ -40,7 +40,7 @@ std::string Entry(int i) {
          R"(5.0, "Name": "担当者　第)" + n + R"(号さん"})";
 }
 
-std::string Spec(int entries, const std::string& header = kHeaderFields) {
+std::string Fields(int entries, const std::string& header = kHeaderFields) {
   std::string s = "{" + header + ", \"history\": [";
   for (int i = 1; i <= entries; ++i) s += (i > 1 ? ", " : "") + Entry(i);
   return s + "]}";
@@ -56,9 +56,9 @@ class FileAccessTest : public ::testing::Test {
     WriteRaw(tail, cab);
   }
   void TearDown() override { platform::ClearFaults(); }
-  std::string Make(const std::string& name, const std::string& spec) {
+  std::string Make(const std::string& name, const std::string& fields) {
     std::string path = dir / name;
-    EXPECT_TRUE(dorvik_test::MakeVek(spec, path, tail));
+    EXPECT_TRUE(dorvik_test::MakeVek(fields, path, tail));
     return path;
   }
   testing_support::TempFolder dir;
@@ -67,7 +67,7 @@ class FileAccessTest : public ::testing::Test {
 
 TEST_F(FileAccessTest, ReadsReturnExactlyTheFieldsWritten) {
   for (int n : {0, 1, 5}) {
-    std::string vek = Make("e" + std::to_string(n) + ".vek", Spec(n));
+    std::string vek = Make("e" + std::to_string(n) + ".vek", Fields(n));
     ASSERT_EQ(ReadRaw(vek).size(), 331u + 93u * n + 64u);
     char code[10] = {};
     char signature[4], version[4];
@@ -156,7 +156,7 @@ TEST_F(FileAccessTest, ReadsReturnExactlyTheFieldsWritten) {
 }
 
 TEST_F(FileAccessTest, HistoryCountQueries) {
-  std::string vek = Make("e2.vek", Spec(2));
+  std::string vek = Make("e2.vek", Fields(2));
   HistoryInfo entries[3];
   char code[10] = {};
   struct Case {
@@ -181,7 +181,7 @@ TEST_F(FileAccessTest, HistoryCountQueries) {
 }
 
 TEST_F(FileAccessTest, NoEntriesNeverReadsTheArchive) {
-  std::string vek = Make("e0.vek", Spec(0));
+  std::string vek = Make("e0.vek", Fields(0));
   WriteRaw(vek, ReadRaw(vek) + std::string(4 * 1024 * 1024, 'z'));
   platform::ClearFaults();
   int count = 0;
@@ -193,7 +193,7 @@ TEST_F(FileAccessTest, NoEntriesNeverReadsTheArchive) {
 }
 
 TEST_F(FileAccessTest, DamagedFiles) {
-  std::string good = ReadRaw(Make("good.vek", Spec(2)));
+  std::string good = ReadRaw(Make("good.vek", Fields(2)));
   auto damaged = [&](const std::string& name, std::string bytes) {
     WriteRaw(dir / name, bytes);
     return dir / name;
@@ -270,7 +270,7 @@ TEST_F(FileAccessTest, DamagedFiles) {
 }
 
 TEST_F(FileAccessTest, NullArgumentsNeverCrash) {
-  std::string vek = Make("e1.vek", Spec(1));
+  std::string vek = Make("e1.vek", Fields(1));
   char code[10] = {};
   EXPECT_EQ(ReadFileSignature(vek.c_str(), nullptr, nullptr, code), 1);
   EXPECT_EQ(ReadFileHeaderInfo(nullptr, nullptr, code), 0);
@@ -290,8 +290,8 @@ TEST_F(FileAccessTest, WriteFileHeaderInfoChangesOnlyTheHeaderInformation) {
   std::string other = std::string(kHeaderFields);
   other.replace(other.find("山田　太郎"), std::string("山田　太郎").size(), "佐藤　花子");
   other.replace(other.find("\"Agreed\": 1"), 11, "\"Agreed\": 0");
-  std::string target = Make("target.vek", Spec(5));
-  std::string expected = ReadRaw(Make("expected.vek", Spec(5, other)));
+  std::string target = Make("target.vek", Fields(5));
+  std::string expected = ReadRaw(Make("expected.vek", Fields(5, other)));
   std::string before = ReadRaw(target);
   HeaderInfo wanted{};
   char code[10] = {};
@@ -310,7 +310,7 @@ TEST_F(FileAccessTest, WriteFileHeaderInfoChangesOnlyTheHeaderInformation) {
 }
 
 TEST_F(FileAccessTest, FailedInPlaceWriteLeavesItsCode) {
-  std::string vek = Make("w.vek", Spec(1));
+  std::string vek = Make("w.vek", Fields(1));
   HeaderInfo h{};
   char code[10] = {};
   ASSERT_EQ(ReadFileHeaderInfo(vek.c_str(), &h, code), 1);

@@ -44,11 +44,8 @@ class EndToEndTest : public ::testing::Test {
   // An estimate file from a JSON field set (UTF-8).
   // tail: a cabinet file for the archive part.
   std::string MakeVek(const std::string& name, const std::string& json, const std::string& tail = {}) {
-    std::string spec = root / (name + ".json"), vek = root / name;
-    WriteRaw(spec, testing_support::Utf8(json));  // the literals are CP932
-    std::string cmd = "python3 '" + SourceDir() + "/tests/fixtures/make_vek.py' '" + spec + "' '" + vek + "'";
-    if (!tail.empty()) cmd += " --tail '" + tail + "'";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    std::string vek = root / name;
+    EXPECT_TRUE(testing_support::MakeVek(json, vek, tail));
     return vek;
   }
   int GetHeader(const std::string& vek, int mode) {

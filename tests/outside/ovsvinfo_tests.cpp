@@ -104,9 +104,7 @@ bool WriteEstimate(const std::string& path, const Estimate& e) {
     "GarageInDate": [2024, 5, 1], "Total": 1234.5, "CarNoDepartment": ")" + e.department +
                      R"(", "CarNoDivision": ")" + e.division + R"(", "CarNoBusiness": ")" + e.business +
                      R"(", "CarNoSerial": ")" + e.serial + R"("}})";
-  WriteRaw(path + ".json", testing_support::Utf8(json));
-  ok = ok && Shell("python3 '" + testing_support::SourceDir() + "/tests/fixtures/make_vek.py' '" + path + ".json' '" +
-                 path + "' --tail '" + cab + "'");
+  ok = ok && testing_support::MakeVek(json, path, cab);
   std::filesystem::remove_all(stage);
   std::filesystem::remove(cab);
   std::filesystem::remove(path + ".json");
@@ -245,9 +243,7 @@ TEST_F(OvSvInfoTest, HeaderFailsOnBadArgumentsAndFilesThatAreNoEstimates) {
   std::string text = data + "/text.vek";
   WriteRaw(text, "this is no estimate file at all, only some words of text");
   std::string wrongSignature = data + "/vek2.vek";
-  WriteRaw(wrongSignature + ".json", R"({"header_data": {"Signature": "VEK2"}})");
-  ASSERT_TRUE(Shell("python3 '" + testing_support::SourceDir() + "/tests/fixtures/make_vek.py' '" + wrongSignature +
-                  ".json' '" + wrongSignature + "'"));
+  ASSERT_TRUE(testing_support::MakeVek(R"({"header_data": {"Signature": "VEK2"}})", wrongSignature));
   std::string missing = data + "/missing.vek";
   struct Case {
     const char* name;

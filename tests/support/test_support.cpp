@@ -73,6 +73,14 @@ std::string Utf8(std::string_view cp932) {
   return out;
 }
 
+bool MakeVek(const std::string& json, const std::string& outPath, const std::string& tailPath) {
+  const std::string fields = outPath + ".json";
+  WriteRaw(fields, Utf8(json));
+  std::string cmd = "python3 '" + SourceDir() + "/tests/fixtures/make_vek.py' '" + fields + "' '" + outPath + "'";
+  if (!tailPath.empty()) cmd += " --tail '" + tailPath + "'";
+  return std::system(cmd.c_str()) == 0;
+}
+
 std::string SourceDir() {
   const char* s = std::getenv("VEK_SOURCE_DIR");
   return s ? s : ".";

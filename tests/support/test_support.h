@@ -30,6 +30,11 @@ void WriteRaw(const std::string& systemPath, std::string_view bytes);
 // The UTF-8 form of a CP932 path.
 std::string Utf8(std::string_view cp932);
 
+// Runs the fixture generator tests/fixtures/make_vek.py: a JSON field set (CP932, as the tests' literals are)
+// in, an estimate file (system path) out; tail: a file for the archive part. The JSON is left beside the output
+// as outPath + ".json".
+bool MakeVek(const std::string& json, const std::string& outPath, const std::string& tailPath = {});
+
 // Folders of the build: the source tree ($VEK_SOURCE_DIR) and the build tree ($VEK_BINARY_DIR).
 std::string SourceDir();
 std::string BinaryDir();
