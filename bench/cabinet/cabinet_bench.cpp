@@ -75,8 +75,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> gcab = {"gcab", "-c", "-z", theirs};
   gcab.insert(gcab.end(), corpus.files.begin(), corpus.files.end());
   const std::vector<std::string> packOursArgs = {self, "pack", list, corpus.root, ours};
-  const std::vector<std::string> unpackOursArgs = {self, "unpack", ours, top + "/out-ours"};
-  const std::vector<std::string> cabextract = {"cabextract", "-q", "-d", top + "/out-cabextract", ours};
 
   bench::Measure packOurs, packGcab, unpackOurs, unpackCabextract, floor;
   floor.Keep(bench::RunChild({"true"}));
@@ -88,18 +86,23 @@ int main(int argc, char** argv) {
     packGcab.Keep(bench::RunChild(gcab, corpus.root));
     if (run % 2 == 1) packOurs.Keep(bench::RunChild(packOursArgs));
   }
-  // Both unpack the same cabinet: ours.
+  // Both unpack the same cabinet: ours. Every run unpacks into folders of its own, removed only at the end:
+  // a file system that has just deleted many files makes the next ones slower to create (ext4 passes over
+  // recently freed inodes), which would charge one side for what the benchmark itself deleted.
+  std::string outOurs, outPeer;
   for (int run = 0; run < runs; ++run) {
-    bench::RemoveTree(top + "/out-ours");
-    bench::RemoveTree(top + "/out-cabextract");
-    bench::MakeFolder(top + "/out-ours");
+    outOurs = top + "/out-ours-" + std::to_string(run);
+    outPeer = top + "/out-cabextract-" + std::to_string(run);
+    bench::MakeFolder(outOurs);
+    const std::vector<std::string> unpackOursArgs = {self, "unpack", ours, outOurs};
+    const std::vector<std::string> cabextract = {"cabextract", "-q", "-d", outPeer, ours};
     if (run % 2 == 0) unpackOurs.Keep(bench::RunChild(unpackOursArgs));
     unpackCabextract.Keep(bench::RunChild(cabextract));
     if (run % 2 == 1) unpackOurs.Keep(bench::RunChild(unpackOursArgs));
   }
   std::size_t countOurs = 0, countPeer = 0;
-  const std::uint64_t bytesOurs = bench::TreeBytes(top + "/out-ours", countOurs);
-  const std::uint64_t bytesPeer = bench::TreeBytes(top + "/out-cabextract", countPeer);
+  const std::uint64_t bytesOurs = bench::TreeBytes(outOurs, countOurs);
+  const std::uint64_t bytesPeer = bench::TreeBytes(outPeer, countPeer);
   const std::uint64_t sizeOurs = bench::SizeOf(ours), sizeGcab = bench::SizeOf(theirs);
 
   std::printf("best of %d runs; peak: the child's maximum resident set (a spawned child starts with the\n"

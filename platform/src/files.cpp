@@ -121,6 +121,16 @@ std::string MatchInFolder(const std::string& folder, const std::string& name) {
 std::string ResolveSystem(const std::string& sys) {
   struct stat st;
   if (lstat(sys.c_str(), &st) == 0) return sys;
+  // Most often only the last component is missing (a file about to be made): one look at the folder.
+  std::size_t slash = sys.rfind('/');
+  if (slash != std::string::npos && slash > 0 && slash + 1 < sys.size()) {
+    std::string folder = sys.substr(0, slash);
+    if (lstat(folder.c_str(), &st) == 0) {
+      std::string component = sys.substr(slash + 1);
+      std::string match = (component == "." || component == "..") ? std::string() : MatchInFolder(folder, component);
+      return match.empty() ? sys : folder + "/" + match;
+    }
+  }
   std::string out;
   std::size_t i = 0;
   bool resolving = true;

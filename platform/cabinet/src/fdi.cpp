@@ -26,12 +26,17 @@ constexpr int kDecodeBuffer = 64 * 1024;       // input buffer of the decoders
 class Reader;
 
 // A file as libmspack sees it: a caller's handle, the target of the file being unpacked, or nothing
-// (the check pass decodes into it).
+// (the check pass decodes into it). libmspack reads a block header and its data apart and writes one
+// block at a time; the buffer turns that into few large calls of the caller's read and write.
 struct StreamFile {
   enum class Kind { Source, Target, Sink } kind;
   CABHANDLE hf;
   Reader* reader;
+  unsigned char* buffer = nullptr;
+  std::size_t pos = 0, end = 0;  // Source: bytes pos..end are unread; Target: bytes 0..end wait to be written
+  std::int64_t base = 0;         // Source: the file offset of buffer[0]
 };
+constexpr std::size_t kStreamBuffer = 256 * 1024;
 
 // libmspack copies its system record and frees memory without saying whose it is: the reader whose
 // FDICopy runs on this thread serves its memory.
@@ -101,43 +106,124 @@ class Reader {
       return nullptr;
     }
     void* memory = AllocThunk(nullptr, sizeof(StreamFile));
+    unsigned char* buffer = nullptr;
+    if (memory && file.kind != StreamFile::Kind::Sink) {
+      buffer = static_cast<unsigned char*>(AllocThunk(nullptr, kStreamBuffer));
+      if (!buffer) {
+        FreeThunk(memory);
+        memory = nullptr;
+      }
+    }
     if (!memory) {
       if (file.kind == StreamFile::Kind::Source) r->close_(file.hf);
       return nullptr;
     }
+    file.buffer = buffer;
     return reinterpret_cast<mspack_file*>(new (memory) StreamFile(file));
   }
   static void CloseThunk(mspack_file* f) {
     StreamFile* file = F(f);
     // The target stays open: the caller closes it when it is told the file is done.
     if (file->kind == StreamFile::Kind::Source) file->reader->close_(file->hf);
+    if (file->kind == StreamFile::Kind::Target) Flush(file);
+    FreeThunk(file->buffer);
     FreeThunk(file);
   }
   static int ReadThunk(mspack_file* f, void* buffer, int bytes) {
     StreamFile* file = F(f);
     if (file->kind != StreamFile::Kind::Source || bytes < 0) return -1;
-    std::uint32_t n = file->reader->read_(file->hf, buffer, static_cast<std::uint32_t>(bytes));
-    return n == kError ? -1 : static_cast<int>(n);
+    unsigned char* out = static_cast<unsigned char*>(buffer);
+    const std::int64_t from = Tell(file);
+    std::size_t want = static_cast<std::size_t>(bytes), done = 0;
+    while (done < want) {
+      if (file->pos == file->end) {
+        // A large request goes straight to the caller's buffer; a small one refills ours.
+        const bool direct = want - done >= kStreamBuffer;
+        unsigned char* into = direct ? out + done : file->buffer;
+        const std::size_t ask = direct ? want - done : kStreamBuffer;
+        file->base += static_cast<std::int64_t>(file->end);
+        file->pos = file->end = 0;
+        std::uint32_t n = file->reader->read_(file->hf, into, static_cast<std::uint32_t>(ask));
+        if (n == kError) return -1;
+        if (n == 0) break;
+        if (direct) {
+          file->base += n;
+          done += n;
+        } else {
+          file->end = n;
+        }
+        continue;
+      }
+      const std::size_t take = std::min(want - done, file->end - file->pos);
+      std::memcpy(out + done, file->buffer + file->pos, take);
+      file->pos += take;
+      done += take;
+    }
+    // A block header whose checksum was verified goes to the decoder without it: the decoder would only
+    // compute it again.
+    const std::vector<std::uint64_t>& v = file->reader->verified_;
+    if (done >= 4 && !v.empty() && std::binary_search(v.begin(), v.end(), static_cast<std::uint64_t>(from))) {
+      std::memset(out, 0, 4);
+    }
+    return static_cast<int>(done);
+  }
+  // Hands the waiting bytes of a target to the caller; a short write marks the unpacking failed.
+  static bool Flush(StreamFile* file) {
+    if (file->end == 0) return true;
+    const std::uint32_t size = static_cast<std::uint32_t>(file->end);
+    file->end = 0;
+    if (file->reader->write_(file->hf, file->buffer, size) == size) return true;
+    file->reader->writeFailed_ = true;
+    return false;
   }
   static int WriteThunk(mspack_file* f, void* buffer, int bytes) {
     StreamFile* file = F(f);
     if (bytes < 0) return -1;
     if (file->kind == StreamFile::Kind::Sink) return bytes;
     if (file->kind != StreamFile::Kind::Target) return -1;
-    std::uint32_t n = file->reader->write_(file->hf, buffer, static_cast<std::uint32_t>(bytes));
-    if (n != static_cast<std::uint32_t>(bytes)) file->reader->writeFailed_ = true;
-    return n == kError ? -1 : static_cast<int>(n);
+    const std::size_t size = static_cast<std::size_t>(bytes);
+    if (file->end + size > kStreamBuffer && !Flush(file)) return -1;
+    if (size >= kStreamBuffer) {
+      std::uint32_t n = file->reader->write_(file->hf, buffer, static_cast<std::uint32_t>(size));
+      if (n == static_cast<std::uint32_t>(size)) return bytes;
+      file->reader->writeFailed_ = true;
+      return -1;
+    }
+    std::memcpy(file->buffer + file->end, buffer, size);
+    file->end += size;
+    return bytes;
   }
   static int SeekThunk(mspack_file* f, off_t offset, int mode) {
     StreamFile* file = F(f);
     if (file->kind != StreamFile::Kind::Source) return -1;
-    int whence = mode == MSPACK_SYS_SEEK_START ? SEEK_SET : mode == MSPACK_SYS_SEEK_CUR ? SEEK_CUR : SEEK_END;
-    return file->reader->seek_(file->hf, static_cast<long>(offset), whence) == -1 ? -1 : 0;
+    if (mode == MSPACK_SYS_SEEK_START || mode == MSPACK_SYS_SEEK_CUR) {
+      const std::int64_t target = mode == MSPACK_SYS_SEEK_START ? offset : Tell(file) + offset;
+      if (target < 0) return -1;
+      // Inside what is buffered: no call.
+      if (target >= file->base && target <= file->base + static_cast<std::int64_t>(file->end)) {
+        file->pos = static_cast<std::size_t>(target - file->base);
+        return 0;
+      }
+      return SeekTo(file, target, SEEK_SET);
+    }
+    return SeekTo(file, offset, SEEK_END);
   }
+  static int SeekTo(StreamFile* file, std::int64_t offset, int whence) {
+    long at = file->reader->seek_(file->hf, static_cast<long>(offset), whence);
+    file->pos = file->end = 0;
+    if (at == -1) {
+      // Where the caller's file stands now is unknown: ask it.
+      file->base = file->reader->seek_(file->hf, 0, SEEK_CUR);
+      return -1;
+    }
+    file->base = at;
+    return 0;
+  }
+  static std::int64_t Tell(const StreamFile* file) { return file->base + static_cast<std::int64_t>(file->pos); }
   static off_t TellThunk(mspack_file* f) {
     StreamFile* file = F(f);
     if (file->kind != StreamFile::Kind::Source) return -1;
-    return file->reader->seek_(file->hf, 0, SEEK_CUR);
+    return Tell(file);
   }
   static void MessageThunk(mspack_file*, const char*, ...) {}  // failures are reported by result
   static void* AllocThunk(mspack_system*, size_t bytes) {
@@ -172,6 +258,8 @@ class Reader {
   mspack_system system_{};
   CABHANDLE target_ = -1;
   bool writeFailed_ = false;
+  // Offsets of the data blocks whose checksums the check pass has verified (sorted).
+  std::vector<std::uint64_t> verified_;
 };
 
 struct Reader::Job {
@@ -215,13 +303,16 @@ class Reader::Input {
   }
   bool Seek(std::uint64_t offset) {
     pos_ = end_ = 0;
+    base_ = offset;
     return r_.seek_(hf_, static_cast<long>(offset), SEEK_SET) == static_cast<long>(offset);
   }
+  std::uint64_t Offset() const { return base_ + pos_; }
   // The next n bytes (n <= kBuffer), valid until the next call; nullptr when the file ends first.
   const unsigned char* Take(std::size_t n) {
     if (end_ - pos_ < n) {
       std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
       end_ -= pos_;
+      base_ += pos_;
       pos_ = 0;
       while (end_ < n) {
         std::uint32_t got = r_.read_(hf_, buffer_.data() + end_, static_cast<std::uint32_t>(kBuffer - end_));
@@ -251,6 +342,7 @@ class Reader::Input {
   CABHANDLE hf_ = -1;
   std::vector<unsigned char> buffer_ = std::vector<unsigned char>(kBuffer);
   std::size_t pos_ = 0, end_ = 0;
+  std::uint64_t base_ = 0;  // the file offset of buffer_[0]
   std::string text_;
 };
 
@@ -269,6 +361,7 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
     std::uint64_t filesEnd = 0;
   };
   std::vector<Folder> folders;
+  std::vector<std::uint64_t> verified;
   if (!in.Seek(foldersAt)) return Verdict::Damaged;
   for (int i = 0; i < h.folderCount; ++i) {
     const unsigned char* p = in.Take(kFolderEntrySize + h.folderReserve);
@@ -289,6 +382,7 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
     if (!in.Seek(f.start)) return Verdict::Damaged;
     std::uint64_t data = 0;
     for (int b = 0; b < f.blocks; ++b) {
+      const std::uint64_t at = in.Offset();
       const unsigned char* p = in.Take(kDataHeaderSize + h.dataReserve);
       if (!p) return Verdict::Damaged;
       const std::uint32_t sum = Get32(p);
@@ -303,11 +397,15 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
       } else if (Checksum(sizes, 4, Checksum(bytes, packed, 0)) != sum) {
         return Verdict::Damaged;
       }
+      verified.push_back(at);
       data += unpacked;
     }
     if (f.filesEnd > data) return Verdict::Damaged;
   }
-  return undecided ? Verdict::Undecided : Verdict::Sound;
+  if (undecided) return Verdict::Undecided;
+  std::sort(verified.begin(), verified.end());
+  verified_ = std::move(verified);
+  return Verdict::Sound;
 }
 
 bool Reader::OpenSet(Job& job, const char* folder, PFNFDINOTIFY notify, void* pv) {
@@ -411,6 +509,7 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
 
   Reader* outer = g_active;
   g_active = this;
+  verified_.clear();
   Job job;
   bool ok = false;
   job.cabd = mspack_create_cab_decompressor(&system_);
@@ -433,6 +532,7 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
     }
     mspack_destroy_cab_decompressor(job.cabd);
   }
+  verified_.clear();
   g_active = outer;
   return ok;
 }
