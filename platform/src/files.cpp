@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "folder_names.h"
 #include "platform/error.h"
 #include "platform/fault.h"
 #include "platform/path.h"
@@ -41,14 +42,6 @@ bool Injected(FileOp op) {
 }
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
 
 std::size_t Utf8Length(std::string_view s, std::size_t i) {
   unsigned char c = static_cast<unsigned char>(s[i]);
@@ -103,19 +96,6 @@ std::string JoinSystem(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
-// The entry of folder whose name matches name without regard to ASCII case; the smallest such name when case
-// variants stand side by side, so the choice does not depend on the order of the folder. Empty when none.
-std::string MatchInFolder(const std::string& folder, const std::string& name) {
-  std::string found;
-  DIR* d = opendir(folder.empty() ? "." : folder.c_str());
-  if (!d) return found;
-  while (dirent* e = readdir(d)) {
-    if (EqualsNoCase(e->d_name, name) && (found.empty() || std::string_view(e->d_name) < found)) found = e->d_name;
-  }
-  closedir(d);
-  return found;
-}
-
 // A system path as it names an existing entry: each component that is missing as written is replaced by a case
 // variant that exists, up to the first one with neither; the rest stays as given.
 std::string ResolveSystem(const std::string& sys) {
@@ -127,7 +107,7 @@ std::string ResolveSystem(const std::string& sys) {
     std::string folder = sys.substr(0, slash);
     if (lstat(folder.c_str(), &st) == 0) {
       std::string component = sys.substr(slash + 1);
-      std::string match = (component == "." || component == "..") ? std::string() : MatchInFolder(folder, component);
+      std::string match = (component == "." || component == "..") ? std::string() : detail::MatchInFolder(folder, component);
       return match.empty() ? sys : folder + "/" + match;
     }
   }
@@ -143,7 +123,7 @@ std::string ResolveSystem(const std::string& sys) {
     std::size_t j = std::min(sys.find('/', i), sys.size());
     std::string component = sys.substr(i, j - i);
     if (resolving && lstat((out + component).c_str(), &st) != 0) {
-      std::string match = (component == "." || component == "..") ? std::string() : MatchInFolder(out, component);
+      std::string match = (component == "." || component == "..") ? std::string() : detail::MatchInFolder(out, component);
       if (match.empty()) {
         resolving = false;
       } else {
@@ -369,6 +349,11 @@ std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
   if (fd < 0) {
     Fail(errno);
     return nullptr;
+  }
+  if (!exists && mode != OpenMode::Read && mode != OpenMode::Update) {
+    std::string folder, name;
+    SplitSystem(sys, folder, name);
+    detail::NoteCreated(folder, name);
   }
   return std::unique_ptr<File>(new File(fd));
 }

@@ -523,6 +523,40 @@ TEST_F(FilesTest, FoldersAsTheSystemMakesThem) {
   EXPECT_EQ(platform::GetPathKind(P("A/b/C")), platform::PathKind::Folder);
 }
 
+// Names found in a folder are kept between lookups; whatever another program makes, removes or renames in
+// the folder afterwards is still seen. (The pause lets the folder's times move on where the file system
+// stamps them by clock tick.)
+TEST_F(FilesTest, CaseLookupSeesChangesMadeBehindTheLayer) {
+  ASSERT_TRUE(platform::MakeFolder(P("w")));
+  ASSERT_TRUE(platform::WriteFile(P("w/a1.txt"), "1", 1));
+  EXPECT_EQ(platform::ResolveName(P("w/A1.TXT")), P("w/a1.txt")) << "a file the layer made";
+  auto behind = [this](const std::function<void()>& change) {
+    usleep(20000);
+    change();
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> change;  // behind the layer
+    const char* asked;
+    const char* resolved;
+  } steps[] = {
+      {"made", [&] { Make("w/B2.txt"); }, "w/b2.TXT", "w/B2.txt"},
+      {"removed", [&] { std::filesystem::remove(Utf8(P("w/B2.txt"))); }, "w/b2.TXT", "w/b2.TXT"},
+      {"renamed", [&] { std::filesystem::rename(Utf8(P("w/a1.txt")), Utf8(P("w/C3.txt"))); }, "w/c3.txt", "w/C3.txt"},
+      {"renamed away", [] {}, "w/A1.TXT", "w/A1.TXT"},
+      {"a smaller variant beside", [&] { Make("w/C3.TXT"); }, "w/c3.txt", "w/C3.TXT"},
+  };
+  for (const Step& s : steps) {
+    behind(s.change);
+    EXPECT_EQ(platform::ResolveName(P(s.asked)), P(s.resolved)) << s.what;
+  }
+  // A file written under another case of a name made behind the layer is that file.
+  behind([&] { Make("w/D4.txt", "old"); });
+  ASSERT_TRUE(platform::WriteFile(P("w/d4.TXT"), "new", 3));
+  EXPECT_EQ(Raw("w/D4.txt"), "new");
+  EXPECT_FALSE(OnDisk("w/d4.TXT"));
+}
+
 TEST_F(FilesTest, WholeAndPartialFiles) {
   const std::string f = P("f.txt");
   ASSERT_TRUE(platform::WriteFile(f, "abcdef", 6));
