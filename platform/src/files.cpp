@@ -104,11 +104,11 @@ std::string ResolveSystem(const std::string& sys) {
   // Most often only the last component is missing (a file about to be made): one look at the folder.
   std::size_t slash = sys.rfind('/');
   if (slash != std::string::npos && slash > 0 && slash + 1 < sys.size()) {
-    std::string folder = sys.substr(0, slash);
-    if (lstat(folder.c_str(), &st) == 0) {
-      std::string component = sys.substr(slash + 1);
-      std::string match = (component == "." || component == "..") ? std::string() : detail::MatchInFolder(folder, component);
-      return match.empty() ? sys : folder + "/" + match;
+    std::string folder = sys.substr(0, slash), component = sys.substr(slash + 1);
+    bool read = false;
+    if (component != "." && component != "..") {
+      std::string match = detail::MatchInFolder(folder, component, &read);
+      if (read) return match.empty() ? sys : folder + "/" + match;
     }
   }
   std::string out;
@@ -715,7 +715,7 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes) {
     mode |= S_IWUSR | S_IRUSR;
     if (S_ISDIR(st.st_mode)) mode |= S_IXUSR;
   }
-  if (chmod(sys.c_str(), mode) != 0) return Fail(errno);
+  if (mode != (st.st_mode & 07777) && chmod(sys.c_str(), mode) != 0) return Fail(errno);
   std::uint32_t kept = (attributes & kAttrNormal) ? 0 : (attributes & kKeptBits);
   if (kept) {
     std::string v = std::to_string(kept);

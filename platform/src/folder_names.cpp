@@ -68,7 +68,8 @@ bool Read(const std::string& folder, const Stamp& stamp, Listing& out) {
 
 }  // namespace
 
-std::string MatchInFolder(const std::string& folder, const std::string& name) {
+std::string MatchInFolder(const std::string& folder, const std::string& name, bool* read) {
+  if (read) *read = false;
   const std::string key = folder.empty() ? "." : folder;
   Stamp stamp;
   if (!StampOf(key, stamp)) return {};
@@ -83,6 +84,7 @@ std::string MatchInFolder(const std::string& folder, const std::string& name) {
     }
     it = g_listings.insert_or_assign(key, std::move(fresh)).first;
   }
+  if (read) *read = true;
   auto found = it->second.byUpper.find(Upper(name));
   return found == it->second.byUpper.end() ? std::string() : found->second;
 }
