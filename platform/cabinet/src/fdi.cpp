@@ -137,21 +137,12 @@ class Reader {
     std::size_t want = static_cast<std::size_t>(bytes), done = 0;
     while (done < want) {
       if (file->pos == file->end) {
-        // A large request goes straight to the caller's buffer; a small one refills ours.
-        const bool direct = want - done >= kStreamBuffer;
-        unsigned char* into = direct ? out + done : file->buffer;
-        const std::size_t ask = direct ? want - done : kStreamBuffer;
         file->base += static_cast<std::int64_t>(file->end);
         file->pos = file->end = 0;
-        std::uint32_t n = file->reader->read_(file->hf, into, static_cast<std::uint32_t>(ask));
+        std::uint32_t n = file->reader->read_(file->hf, file->buffer, static_cast<std::uint32_t>(kStreamBuffer));
         if (n == kError) return -1;
         if (n == 0) break;
-        if (direct) {
-          file->base += n;
-          done += n;
-        } else {
-          file->end = n;
-        }
+        file->end = n;
         continue;
       }
       const std::size_t take = std::min(want - done, file->end - file->pos);
