@@ -96,11 +96,20 @@ std::string JoinSystem(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+// What resolving learnt of the entry it names, so that callers need not look at it again.
+struct Seen {
+  enum class Kind { Unknown, Missing, Entry } kind = Kind::Unknown;
+  struct stat st;  // of the entry itself (not followed), when kind is Entry
+};
+
 // A system path as it names an existing entry: each component that is missing as written is replaced by a case
 // variant that exists, up to the first one with neither; the rest stays as given.
-std::string ResolveSystem(const std::string& sys) {
+std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr) {
   struct stat st;
-  if (lstat(sys.c_str(), &st) == 0) return sys;
+  if (lstat(sys.c_str(), &st) == 0) {
+    if (seen) *seen = {Seen::Kind::Entry, st};
+    return sys;
+  }
   // Most often only the last component is missing (a file about to be made): one look at the folder.
   std::size_t slash = sys.rfind('/');
   if (slash != std::string::npos && slash > 0 && slash + 1 < sys.size()) {
@@ -108,6 +117,7 @@ std::string ResolveSystem(const std::string& sys) {
     bool read = false;
     if (component != "." && component != "..") {
       std::string match = detail::MatchInFolder(folder, component, &read);
+      if (read && match.empty() && seen) seen->kind = Seen::Kind::Missing;
       if (read) return match.empty() ? sys : folder + "/" + match;
     }
   }
@@ -138,13 +148,26 @@ std::string ResolveSystem(const std::string& sys) {
 
 // The system path of a CP932 path, found without regard to ASCII case where the exact name is missing (see
 // ResolveSystem). False when the path does not convert.
-bool Resolve(const std::string& cp932, std::string& sys) {
+bool Resolve(const std::string& cp932, std::string& sys, Seen* seen = nullptr) {
   if (!ToSystemPath(cp932, sys)) {
     Fail(EILSEQ);
     return false;
   }
-  sys = ResolveSystem(sys);
+  sys = ResolveSystem(sys, seen);
   return true;
+}
+
+// stat() of a resolved path, from what resolving saw where that tells it.
+int StatResolved(const std::string& sys, const Seen& seen, struct stat& st) {
+  if (seen.kind == Seen::Kind::Missing) {
+    errno = ENOENT;
+    return -1;
+  }
+  if (seen.kind == Seen::Kind::Entry && !S_ISLNK(seen.st.st_mode)) {
+    st = seen.st;
+    return 0;
+  }
+  return stat(sys.c_str(), &st);
 }
 
 bool IsReadOnlyMode(const struct stat& st) { return (st.st_mode & S_IWUSR) == 0; }
@@ -228,9 +251,10 @@ bool DeleteTreeSystem(const std::string& sys) {
 
 PathKind GetPathKind(const std::string& path) {
   std::string sys;
-  if (!Resolve(path, sys)) return PathKind::None;
+  Seen seen;
+  if (!Resolve(path, sys, &seen)) return PathKind::None;
   struct stat st;
-  if (stat(sys.c_str(), &st) != 0) return PathKind::None;
+  if (StatResolved(sys, seen, st) != 0) return PathKind::None;
   if (S_ISDIR(st.st_mode)) return PathKind::Folder;
   return PathKind::File;
 }
@@ -332,10 +356,11 @@ std::int64_t FileSize(const std::string& path) {
 
 std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
   std::string sys;
-  if (!Resolve(path, sys)) return nullptr;
+  Seen seen;
+  if (!Resolve(path, sys, &seen)) return nullptr;
   if (Injected(FileOp::Open)) return nullptr;
   struct stat st;
-  bool exists = stat(sys.c_str(), &st) == 0;
+  bool exists = StatResolved(sys, seen, st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
     Fail(EISDIR);
     return nullptr;
@@ -690,9 +715,10 @@ bool SyncFolderOf(const std::string& path) {
 
 std::uint32_t GetAttributes(const std::string& path) {
   std::string sys;
-  if (!Resolve(path, sys)) return kAttrInvalid;
+  Seen seen;
+  if (!Resolve(path, sys, &seen)) return kAttrInvalid;
   struct stat st;
-  if (stat(sys.c_str(), &st) != 0) {
+  if (StatResolved(sys, seen, st) != 0) {
     Fail(errno);
     return kAttrInvalid;
   }
@@ -704,10 +730,11 @@ std::uint32_t GetAttributes(const std::string& path) {
 
 bool SetAttributes(const std::string& path, std::uint32_t attributes) {
   std::string sys;
-  if (!Resolve(path, sys)) return false;
+  Seen seen;
+  if (!Resolve(path, sys, &seen)) return false;
   if (Injected(FileOp::SetAttributes)) return false;
   struct stat st;
-  if (stat(sys.c_str(), &st) != 0) return Fail(errno);
+  if (StatResolved(sys, seen, st) != 0) return Fail(errno);
   mode_t mode = st.st_mode & 07777;
   if (attributes & kAttrReadOnly) {
     mode &= ~static_cast<mode_t>(S_IWUSR);
