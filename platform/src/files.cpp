@@ -133,7 +133,8 @@ std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr) {
     std::size_t j = std::min(sys.find('/', i), sys.size());
     std::string component = sys.substr(i, j - i);
     if (resolving && lstat((out + component).c_str(), &st) != 0) {
-      std::string match = (component == "." || component == "..") ? std::string() : detail::MatchInFolder(out, component);
+      std::string match =
+          (component == "." || component == "..") ? std::string() : detail::MatchInFolder(out, component);
       if (match.empty()) {
         resolving = false;
       } else {
