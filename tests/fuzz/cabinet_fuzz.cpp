@@ -67,9 +67,15 @@ void CheckName(const char* name) {
   Check(!s.empty() && s.size() < CB_MAX_FILENAME);
   Check(s[0] != '/' && s.find(':') == std::string::npos);
   Check(s.compare(0, 2, "\\\\") != 0);
-  // ".." between separators (either kind), byte-wise: a double-byte character never holds a '.'.
+  // No ".." between separators (either kind). A separator byte that is the second byte of a double-byte
+  // character (lead bytes 0x81-0x9F and 0xE0-0xFC) separates nothing: the name becomes a path as CP932.
   std::size_t start = 0;
   for (std::size_t i = 0; i <= s.size(); ++i) {
+    const unsigned char c = i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
+    if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < s.size()) {
+      ++i;
+      continue;
+    }
     if (i == s.size() || s[i] == '/' || s[i] == '\\') {
       if (i - start == 2 && s.compare(start, 2, "..") == 0) Check(false);
       start = i + 1;

@@ -83,7 +83,8 @@ class File {
   std::int64_t Size();
   bool Sync();
   // Copies size bytes from source's position to this file's position, in the kernel where the system can
-  // (never for a file opened to append), else through buffer. Passes one read and one write fault point.
+  // and the two positions lie alike in their pages (never for a file opened to append), else through
+  // buffer. Passes one read and one write fault point.
   bool CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bufferSize);
   bool Close();  // reports the failure of the last flush
 
