@@ -303,14 +303,10 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
   std::vector<std::string> names;
   while (dirent* e = readdir(d)) names.emplace_back(e->d_name);
   closedir(d);
-  auto upper = [](std::string s) {
-    for (char& c : s) c = AsciiUpper(c);
-    return s;
-  };
   auto rank = [](const std::string& s) { return s == "." ? 0 : s == ".." ? 1 : 2; };
   std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
     if (rank(a) != rank(b)) return rank(a) < rank(b);
-    std::string ua = upper(a), ub = upper(b);
+    std::string ua = detail::UpperName(a), ub = detail::UpperName(b);
     return ua != ub ? ua < ub : a < b;
   });
   for (const std::string& n : names) {

@@ -35,14 +35,6 @@ constexpr std::size_t kKeptFolders = 16;
 std::mutex g_mutex;
 std::unordered_map<std::string, Listing> g_listings;  // by the folder's path as asked
 
-std::string Upper(const std::string& s) {
-  std::string u = s;
-  for (char& c : u) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return u;
-}
-
 bool StampOf(const std::string& folder, Stamp& out) {
   struct stat st;
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
@@ -51,7 +43,7 @@ bool StampOf(const std::string& folder, Stamp& out) {
 }
 
 void Add(Listing& l, const std::string& name) {
-  auto [it, added] = l.byUpper.try_emplace(Upper(name), name);
+  auto [it, added] = l.byUpper.try_emplace(UpperName(name), name);
   if (!added && name < it->second) it->second = name;
 }
 
@@ -67,6 +59,14 @@ bool Read(const std::string& folder, const Stamp& stamp, Listing& out) {
 }
 
 }  // namespace
+
+std::string UpperName(const std::string& name) {
+  std::string u = name;
+  for (char& c : u) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return u;
+}
 
 std::string MatchInFolder(const std::string& folder, const std::string& name, bool* read) {
   if (read) *read = false;
@@ -85,7 +85,7 @@ std::string MatchInFolder(const std::string& folder, const std::string& name, bo
     it = g_listings.insert_or_assign(key, std::move(fresh)).first;
   }
   if (read) *read = true;
-  auto found = it->second.byUpper.find(Upper(name));
+  auto found = it->second.byUpper.find(UpperName(name));
   return found == it->second.byUpper.end() ? std::string() : found->second;
 }
 

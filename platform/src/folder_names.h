@@ -6,6 +6,9 @@
 
 namespace platform::detail {
 
+// name with its ASCII letters upper-cased (the other bytes as they are).
+std::string UpperName(const std::string& name);
+
 // The entry of folder whose name equals name without regard to ASCII case; the smallest such name when
 // case variants stand side by side, so the choice does not depend on the order of the folder. Empty when
 // none (or when the folder cannot be read). *read tells whether the folder could be read.
