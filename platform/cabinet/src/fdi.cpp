@@ -158,14 +158,19 @@ class Reader {
     }
     return static_cast<int>(done);
   }
-  // Hands the waiting bytes of a target to the caller; a short write marks the unpacking failed.
-  static bool Flush(StreamFile* file) {
-    if (file->end == 0) return true;
-    const std::uint32_t size = static_cast<std::uint32_t>(file->end);
-    file->end = 0;
-    if (file->reader->write_(file->hf, file->buffer, size) == size) return true;
+  // Hands bytes to the caller's write; a short write marks the unpacking failed.
+  static bool WriteOut(StreamFile* file, const void* bytes, std::size_t size) {
+    const std::uint32_t n = static_cast<std::uint32_t>(size);
+    if (file->reader->write_(file->hf, bytes, n) == n) return true;
     file->reader->writeFailed_ = true;
     return false;
+  }
+  // Hands the waiting bytes of a target to the caller.
+  static bool Flush(StreamFile* file) {
+    if (file->end == 0) return true;
+    const std::size_t size = file->end;
+    file->end = 0;
+    return WriteOut(file, file->buffer, size);
   }
   static int WriteThunk(mspack_file* f, void* buffer, int bytes) {
     StreamFile* file = F(f);
@@ -174,12 +179,7 @@ class Reader {
     if (file->kind != StreamFile::Kind::Target) return -1;
     const std::size_t size = static_cast<std::size_t>(bytes);
     if (file->end + size > kStreamBuffer && !Flush(file)) return -1;
-    if (size >= kStreamBuffer) {
-      std::uint32_t n = file->reader->write_(file->hf, buffer, static_cast<std::uint32_t>(size));
-      if (n == static_cast<std::uint32_t>(size)) return bytes;
-      file->reader->writeFailed_ = true;
-      return -1;
-    }
+    if (size >= kStreamBuffer) return WriteOut(file, buffer, size) ? bytes : -1;
     std::memcpy(file->buffer + file->end, buffer, size);
     file->end += size;
     return bytes;
