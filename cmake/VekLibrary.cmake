@@ -51,6 +51,6 @@ function(vek_add_test name)
   # The discovery script cannot carry a list in a property, so the environment is set on the discovered
   # tests (listed in ${name}_TESTS) by a file that ctest includes after the discovered ones.
   set(env_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
-  file(WRITE ${env_file} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT\n    \"VEK_MODULE_PATH=${CMAKE_BINARY_DIR}/lib;VEK_SOURCE_DIR=${CMAKE_SOURCE_DIR};VEK_BINARY_DIR=${CMAKE_BINARY_DIR}\")\nendif()\n")
+  file(WRITE ${env_file} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT\n    \"QT_QPA_PLATFORM=offscreen;VEK_MODULE_PATH=${CMAKE_BINARY_DIR}/lib;VEK_SOURCE_DIR=${CMAKE_SOURCE_DIR};VEK_BINARY_DIR=${CMAKE_BINARY_DIR}\")\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
 endfunction()
