@@ -1,0 +1,46 @@
+#include "qt_probe.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+#include "internal.h"
+
+namespace ui_probe {
+
+platform::ui::Colour PixelAt(platform::ui::Window& window, int x, int y) {
+  QWidget* w = platform::ui::detail::WidgetOf(window);
+  if (!w) return {};
+  QImage image = w->grab(QRect(x, y, 1, 1)).toImage();
+  QColor c = image.pixelColor(0, 0);
+  return platform::ui::Rgb(c.red(), c.green(), c.blue());
+}
+
+std::string ItemFamily(platform::ui::Dialog& dialog, int id) {
+  QWidget* w = platform::ui::detail::ItemWidget(dialog, id);
+  return w ? QFontInfo(w->font()).family().toStdString() : std::string();
+}
+
+int ItemPixelSize(platform::ui::Dialog& dialog, int id) {
+  QWidget* w = platform::ui::detail::ItemWidget(dialog, id);
+  return w ? w->font().pixelSize() : 0;
+}
+
+int WindowPixelSize(platform::ui::Window& window) {
+  QWidget* w = platform::ui::detail::WidgetOf(window);
+  return w ? w->font().pixelSize() : 0;
+}
+
+bool HasFocus(platform::ui::Dialog& dialog, int id) {
+  QWidget* w = platform::ui::detail::ItemWidget(dialog, id);
+  return w && QApplication::focusWidget() == w;
+}
+
+bool IsTopLevel(platform::ui::Window& window) {
+  QWidget* w = platform::ui::detail::WidgetOf(window);
+  return w && w->isWindow();
+}
+
+}  // namespace ui_probe

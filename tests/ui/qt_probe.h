@@ -1,0 +1,22 @@
+// Looks at what Qt made of a window: pixels, fonts and focus, for checks that the layer's own answers cannot
+// give. Nothing of Qt shows here.
+#pragma once
+
+#include <string>
+
+#include "platform/ui/dialog.h"
+
+namespace ui_probe {
+
+// The colour at a point of the window's picture (client coordinates, children included).
+platform::ui::Colour PixelAt(platform::ui::Window& window, int x, int y);
+// The family and pixel size of a control's font, or of a window's.
+std::string ItemFamily(platform::ui::Dialog& dialog, int id);
+int ItemPixelSize(platform::ui::Dialog& dialog, int id);
+int WindowPixelSize(platform::ui::Window& window);
+// The control holds the application's keyboard focus.
+bool HasFocus(platform::ui::Dialog& dialog, int id);
+// The window is a top-level window of its own (a modal dialog is).
+bool IsTopLevel(platform::ui::Window& window);
+
+}  // namespace ui_probe
