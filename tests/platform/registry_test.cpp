@@ -1,8 +1,6 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -205,32 +203,13 @@ TEST_F(RegistryTest, AFailedWriteLeavesThePreviousFile) {
 TEST_F(RegistryTest, ProcessesWritingAtOnceLoseNothing) {
   constexpr int kChildren = 4;
   constexpr int kValues = 40;
-  int go[2];
-  ASSERT_EQ(pipe(go), 0);
-  std::vector<pid_t> children;
-  for (int c = 0; c < kChildren; ++c) {
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      close(go[1]);
-      char byte;
-      // All start together when the pipe closes.
-      if (read(go[0], &byte, 1) < 0) _exit(3);
-      bool ok = true;
-      for (int v = 0; v < kValues; ++v) {
-        ok = platform::RegistrySetValue("Child" + std::to_string(c), "V" + std::to_string(v), std::to_string(v)) && ok;
-      }
-      _exit(ok ? 0 : 1);
+  ASSERT_TRUE(testing_support::RunInProcessesAtOnce(kChildren, [](int c) {
+    bool ok = true;
+    for (int v = 0; v < kValues; ++v) {
+      ok = platform::RegistrySetValue("Child" + std::to_string(c), "V" + std::to_string(v), std::to_string(v)) && ok;
     }
-    children.push_back(pid);
-  }
-  close(go[0]);
-  close(go[1]);
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return ok;
+  }));
   platform::IniDocument doc;
   ASSERT_TRUE(platform::IniReadFile(file, doc));
   for (int c = 0; c < kChildren; ++c) {
