@@ -4,9 +4,8 @@
 
 #include <cstdlib>
 
-#include "platform/ini.h"
 #include "platform/path.h"
-#include "platform/text.h"
+#include "platform/registry.h"
 
 namespace platform {
 
@@ -66,21 +65,7 @@ class SystemEnvironment : public Environment {
     return {};
   }
   bool ReadRegistry(const std::string& key, const std::string& value, std::string& out) override {
-    std::string file = RegistryFilePath();
-    if (file.empty()) return false;
-    IniDocument doc;
-    if (!IniReadFile(file, doc)) return false;
-    // Keys are written with or without their trailing "\".
-    std::string bare = key;
-    // A trail byte 0x5C ("表") is no separator.
-    while (!bare.empty() && FindLastChar(bare, kStoredSeparator) == bare.size() - 1) bare.pop_back();
-    for (const std::string& name : {key, bare, bare + "\\"}) {
-      if (const IniEntry* e = doc.FindEntry(name, value)) {
-        out = e->value;
-        return true;
-      }
-    }
-    return false;
+    return RegistryReadValue(key, value, out);
   }
 };
 

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -801,6 +802,37 @@ bool SetFileTimes(const std::string& path, const FileTime* creation, const FileT
   }
   return true;
 }
+
+std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path) {
+  std::string sys;
+  if (!Resolve(path, sys)) return nullptr;
+  if (Injected(FileOp::Open)) return nullptr;
+  struct stat st;
+  bool exists = ::stat(sys.c_str(), &st) == 0;
+  int fd = ::open(sys.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    Fail(errno);
+    return nullptr;
+  }
+  if (!exists) {
+    std::string folder, name;
+    SplitSystem(sys, folder, name);
+    detail::NoteCreated(folder, name);
+  }
+  int r;
+  while ((r = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (r != 0) {
+    int saved = errno;
+    ::close(fd);
+    Fail(saved);
+    return nullptr;
+  }
+  return std::unique_ptr<FileLock>(new FileLock(fd));
+}
+
+// Closing the descriptor releases the lock.
+FileLock::~FileLock() { ::close(fd_); }
 
 std::string ResolveName(const std::string& path) {
   std::string sys, cp932;

@@ -69,10 +69,10 @@ std::string FolderOfFile(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The folder (system form) of the module that holds address. The main program is named by /proc/self/exe, since
+// The file (system form) of the module that holds address. The main program is named by /proc/self/exe, since
 // the name the loader keeps for it is argv[0], which may be relative; a module known only by a relative name has
-// no folder here, so the current folder is never searched by accident.
-std::string FolderOf(const void* address) {
+// no file here, so the current folder is never searched by accident.
+std::string FileOf(const void* address) {
   Dl_info info{};
   link_map* map = nullptr;
   if (!address || !dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map) return {};
@@ -80,11 +80,13 @@ std::string FolderOf(const void* address) {
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return {};
-    return FolderOfFile(std::string(buf, static_cast<std::size_t>(n)));
+    return std::string(buf, static_cast<std::size_t>(n));
   }
   if (map->l_name[0] != '/') return {};
-  return FolderOfFile(map->l_name);
+  return map->l_name;
 }
+
+std::string FolderOf(const void* address) { return FolderOfFile(FileOf(address)); }
 
 }  // namespace
 
@@ -164,5 +166,10 @@ bool FreeModule(ModuleHandle module) {
 }
 
 std::string ModuleError() { return g_moduleError; }
+
+std::string ModulePathOf(const void* address) {
+  std::string cp932;
+  return FromSystemPath(FileOf(address), cp932) ? cp932 : std::string();
+}
 
 }  // namespace platform

@@ -71,6 +71,27 @@ bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) { return Convert("UT
 
 bool Utf8ToCp932(std::string_view utf8, std::string& cp932) { return Convert("CP932", "UTF-8", utf8, cp932); }
 
+bool Cp932ToUtf16(std::string_view cp932, std::u16string& utf16) {
+  utf16.clear();
+  std::string bytes;
+  if (!Convert("UTF-16LE", "CP932", cp932, bytes)) return false;
+  utf16.resize(bytes.size() / 2);
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    utf16[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  }
+  return true;
+}
+
+bool Utf16ToCp932(std::u16string_view utf16, std::string& cp932) {
+  std::string bytes(utf16.size() * 2, '\0');
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    bytes[2 * i] = static_cast<char>(utf16[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(utf16[i] >> 8);
+  }
+  return Convert("CP932", "UTF-16LE", bytes, cp932);
+}
+
 bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); i = NextChar(a, i)) {

@@ -105,6 +105,23 @@ TEST(Module, FindsOnlyItsOwnFunctions) {
   EXPECT_TRUE(platform::FreeModule(a));
 }
 
+TEST(Module, PathOfTheModuleThatHoldsAnAddress) {
+  platform::ModuleHandle a = platform::LoadModule(kModuleDir + "/ModA.dll");
+  ASSERT_NE(a, nullptr) << platform::ModuleError();
+  void* code = platform::GetFunction(a, "Initialize");
+  ASSERT_NE(code, nullptr);
+  EXPECT_EQ(platform::ModulePathOf(code), kModuleDir + "/libModA.so");
+  char exe[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  ASSERT_GT(n, 0);
+  static int programData = 0;
+  EXPECT_EQ(platform::ModulePathOf(&programData), std::string(exe, static_cast<std::size_t>(n)));
+  int onTheStack = 0;
+  EXPECT_EQ(platform::ModulePathOf(&onTheStack), "");
+  EXPECT_EQ(platform::ModulePathOf(nullptr), "");
+  EXPECT_TRUE(platform::FreeModule(a));
+}
+
 TEST(Module, EachModuleReachesItsOwnInitialize) {
   platform::ModuleHandle a = platform::LoadModule(kModuleDir + "/ModA.dll");
   platform::ModuleHandle b = platform::LoadModule(kModuleDir + "/ModB.dll");

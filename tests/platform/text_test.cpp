@@ -53,4 +53,32 @@ TEST(Text, ConversionRoundTripAndFailure) {
   EXPECT_EQ(testing_support::Show("表"), "\xE8\xA1\xA8");
 }
 
+TEST(Text, Utf16Conversion) {
+  struct Case {
+    const char* name;
+    std::string cp932;
+    std::u16string utf16;
+  } cases[] = {
+      {"Empty", "", u""},
+      {"Ascii", "GetStatus", u"GetStatus"},
+      // "～" is 0x8160 in CP932 and U+FF5E, "表" carries the trail byte 0x5C, "ｶ" is a single-byte kana.
+      {"Japanese", "見積～表ｶ", u"見積\uFF5E表\uFF76"},
+  };
+  for (const Case& c : cases) {
+    std::u16string utf16;
+    std::string back;
+    ASSERT_TRUE(platform::Cp932ToUtf16(c.cp932, utf16)) << c.name;
+    EXPECT_EQ(utf16, c.utf16) << c.name;
+    ASSERT_TRUE(platform::Utf16ToCp932(utf16, back)) << c.name;
+    EXPECT_EQ(back, c.cp932) << c.name;
+  }
+  std::u16string u16 = u"x";
+  std::string out = "x";
+  EXPECT_FALSE(platform::Cp932ToUtf16(std::string("a\x95"), u16));
+  EXPECT_TRUE(u16.empty());
+  EXPECT_FALSE(platform::Utf16ToCp932(u"\U0001F600", out));      // no CP932 form
+  EXPECT_FALSE(platform::Utf16ToCp932(std::u16string(1, u'\xD800'), out));  // a lone surrogate
+  EXPECT_TRUE(out.empty());
+}
+
 }  // namespace

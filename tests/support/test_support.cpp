@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -89,6 +91,32 @@ std::string SourceDir() {
 std::string BinaryDir() {
   const char* s = std::getenv("VEK_BINARY_DIR");
   return s ? s : ".";
+}
+
+bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work) {
+  int go[2];
+  if (pipe(go) != 0) return false;
+  std::vector<pid_t> children;
+  for (int i = 0; i < count; ++i) {
+    pid_t pid = fork();
+    if (pid < 0) break;
+    if (pid == 0) {
+      close(go[1]);
+      char byte;
+      // All start when the pipe closes.
+      if (read(go[0], &byte, 1) < 0) _exit(3);
+      _exit(work(i) ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  close(go[0]);
+  close(go[1]);
+  bool ok = static_cast<int>(children.size()) == count;
+  for (pid_t pid : children) {
+    int status = 0;
+    ok = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
+  }
+  return ok;
 }
 
 }  // namespace testing_support

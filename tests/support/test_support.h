@@ -1,6 +1,7 @@
 // Helpers shared by the tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,9 @@ std::string Utf8(std::string_view cp932);
 // in, an estimate file (system path) out; tail: a file for the archive part. The JSON is left beside the output
 // as outPath + ".json".
 bool MakeVek(const std::string& json, const std::string& outPath, const std::string& tailPath = {});
+
+// Runs work(0) ... work(count-1) in child processes that all start at once; true when every one returned true.
+bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work);
 
 // Folders of the build: the source tree ($VEK_SOURCE_DIR) and the build tree ($VEK_BINARY_DIR).
 std::string SourceDir();

@@ -18,7 +18,8 @@ class Environment {
   virtual int ScreenDpiX() = 0;
   virtual int ScreenDpiY() = 0;
   virtual std::string GetSpecialFolder(SpecialFolder which) = 0;  // empty when unknown
-  // A value of a registry key such as "SOFTWARE\Kelmora\Torvane\Data\Settings\"; false when missing.
+  // A value of a registry key such as "SOFTWARE\Kelmora\Torvane\Data\Settings\" (value "" : the key's default
+  // value); false when missing. The system's answer reads the registry stand-in (registry.h).
   virtual bool ReadRegistry(const std::string& key, const std::string& value, std::string& out) = 0;
   // Folder of the host program's file (the executable of the process), CP932, without a trailing delimiter.
   virtual std::string HostProgramFolder();
@@ -29,7 +30,7 @@ void SetEnvironment(Environment* env);
 Environment& CurrentEnvironment();
 
 // The file of the registry stand-in: $VEK_REGISTRY, else $XDG_CONFIG_HOME/vek/registry.ini, else
-// $HOME/.config/vek/registry.ini. Each key is a section, each value a key of it.
+// $HOME/.config/vek/registry.ini. Each key is a section, each value a key of it (registry.h).
 std::string RegistryFilePath();
 
 }  // namespace platform

@@ -134,6 +134,22 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes);
 bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* lastWrite);
 bool SetFileTimes(const std::string& path, const FileTime* creation, const FileTime* lastWrite);
 
+// An advisory lock (flock) on a lock file, held until the object goes, so that processes which change one file
+// take turns. The lock file is created when missing and never removed (a removed lock file could be locked by two
+// processes at once). Passes the fault point of an open.
+class FileLock {
+ public:
+  // Waits for the lock; nullptr when the lock file cannot be opened or locked.
+  static std::unique_ptr<FileLock> Acquire(const std::string& path);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  explicit FileLock(int fd) : fd_(fd) {}
+  int fd_;
+};
+
 // The real (system) name of path: the exact name if it exists, else the first entry of its folder whose name
 // matches the last component without regard to ASCII case, else path itself.
 std::string ResolveName(const std::string& path);

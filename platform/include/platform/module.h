@@ -25,6 +25,9 @@ void* GetFunction(ModuleHandle module, const char* name);
 bool FreeModule(ModuleHandle module);
 // Text of the last failure of the calling thread.
 std::string ModuleError();
+// Absolute path (CP932) of the module file that holds address, code or data: a shared library or the program;
+// empty when no module holds it or the module is known only by a relative name.
+std::string ModulePathOf(const void* address);
 
 namespace detail {
 // One copy per module that includes this header: its address tells the module.

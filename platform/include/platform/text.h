@@ -32,4 +32,8 @@ bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
 bool Cp932ToUtf8(std::string_view cp932, std::string& utf8);
 bool Utf8ToCp932(std::string_view utf8, std::string& cp932);
 
+// CP932 <-> UTF-16 (the text of the COM layer's strings), likewise.
+bool Cp932ToUtf16(std::string_view cp932, std::u16string& utf16);
+bool Utf16ToCp932(std::u16string_view utf16, std::string& cp932);
+
 }  // namespace platform
