@@ -1,0 +1,18 @@
+// The photo control's dialog templates.
+#pragma once
+
+#include "platform/ui/dialog_template.h"
+
+namespace quillon {
+
+inline constexpr int kIddAboutBox = 1;
+inline constexpr int kIddPropPage = 200;
+inline constexpr int kIddFormDialog = 201;
+inline constexpr int kIddUploadDialog = 204;
+
+const platform::ui::DialogTemplate& QuillonAboutBoxTemplate();
+const platform::ui::DialogTemplate& QuillonPropPageTemplate();
+const platform::ui::DialogTemplate& FormDialogTemplate();
+const platform::ui::DialogTemplate& UploadDialogTemplate();
+
+}  // namespace quillon
