@@ -190,7 +190,9 @@ bool ImageServer::Control(std::string_view command, std::string_view body) const
 
 bool ImageServer::Step(std::string_view path, std::string_view members) {
   std::string body = "{\"path\": " + JsonText(path);
-  if (!members.empty()) body += ", " + std::string(members);
+  // The members are CP932, as the tests' literals are; JSON is UTF-8.
+  std::string utf8;
+  if (!members.empty()) body += ", " + (platform::Cp932ToUtf8(members, utf8) ? utf8 : std::string(members));
   body += "}";
   return Control("step", body);
 }

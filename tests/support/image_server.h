@@ -51,7 +51,7 @@ class ImageServer {
   // "http://127.0.0.1:<port>" followed by path.
   std::string Url(std::string_view path = "/") const;
 
-  // Queues a step for path: members are a JSON object's members without the braces, e.g.
+  // Queues a step for path: members are a JSON object's members without the braces (CP932), e.g.
   // R"("kind": "status", "status": 404)" (see the server's description of the steps).
   bool Step(std::string_view path, std::string_view members);
   bool SendOk(std::string_view path, std::string_view cgiId);

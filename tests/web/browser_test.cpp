@@ -190,27 +190,40 @@ TEST_F(BrowserTest, CancelledErrorShowsNoErrorPage) {
 }
 
 TEST_F(BrowserTest, RedirectsAreFollowedAsABrowserFollowsThem) {
-  // 303 turns the POST into a GET; 307 sends the POST again.
-  ASSERT_TRUE(server.Step("/upload", R"("kind": "redirect", "status": 303, "location": "/done")"));
-  ASSERT_TRUE(server.SendOk("/done", "D1"));
-  Post("/upload");
-  ASSERT_TRUE(WaitFor(Event::Complete));
-  EXPECT_EQ(rec.Order(), "P C");
-  EXPECT_EQ(rec.events.back().url, server.Url("/done"));
-  EXPECT_EQ(browser->GetDocument()->Item("CGI_ID")->value, "D1");
+  // 301, 302 and 303 turn the POST into a GET; 307 and 308 send the POST again.
+  const struct {
+    int status;
+    const char* method;
+  } cases[] = {{301, "GET"}, {302, "GET"}, {303, "GET"}, {307, "POST"}, {308, "POST"}};
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string target = "/done" + std::to_string(c.status);
+    ASSERT_TRUE(server.Step("/upload", R"("kind": "redirect", "status": )" + std::to_string(c.status) +
+                                           R"(, "location": ")" + target + '"'));
+    ASSERT_TRUE(server.SendOk(target, "D" + std::to_string(c.status)));
+    Post("/upload");
+    ASSERT_TRUE(WaitFor(Event::Complete, ++n)) << c.status;
+    EXPECT_EQ(rec.Count(Event::Error), 0) << c.status;
+    EXPECT_EQ(rec.events.back().url, server.Url(target)) << c.status;
+    ASSERT_NE(browser->GetDocument()->Item("CGI_ID"), nullptr) << c.status;
+    EXPECT_EQ(browser->GetDocument()->Item("CGI_ID")->value, "D" + std::to_string(c.status));
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u * n) << c.status;
+    const auto& followed = requests.back();
+    EXPECT_EQ(followed.path, target);
+    EXPECT_EQ(followed.method, c.method) << c.status;
+    EXPECT_EQ(followed.body, followed.method == "POST" ? kBody : "") << c.status;
+  }
+}
 
-  ASSERT_TRUE(server.Step("/upload", R"("kind": "redirect", "status": 307, "location": "/again")"));
-  ASSERT_TRUE(server.SendOk("/again", "D2"));
-  Post("/upload");
-  ASSERT_TRUE(WaitFor(Event::Complete, 2));
-  auto requests = server.Requests();
-  ASSERT_EQ(requests.size(), 4u);
-  EXPECT_EQ(requests[1].method, "GET");
-  EXPECT_EQ(requests[1].path, "/done");
-  EXPECT_EQ(requests[3].method, "POST");
-  EXPECT_EQ(requests[3].path, "/again");
-  EXPECT_EQ(requests[3].body, kBody);
-  EXPECT_EQ(browser->GetDocument()->Item("CGI_ID")->value, "D2");
+TEST_F(BrowserTest, EndlessRedirectsFail) {
+  for (int i = 0; i < 25; ++i) {
+    ASSERT_TRUE(server.Step("/loop", R"("kind": "redirect", "location": "/loop")"));
+  }
+  Post("/loop");
+  ASSERT_TRUE(WaitFor(Event::Complete));
+  ASSERT_EQ(rec.Count(Event::Error), 1);
+  EXPECT_EQ(rec.events[rec.events.size() - 2].value, platform::web::kInetRedirectFailed);
 }
 
 TEST_F(BrowserTest, CookiesAreSharedWithHttpGet) {
