@@ -43,10 +43,12 @@ CURL* NewEasyHandle(const Timeouts& timeouts) {
   curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 20L);
   curl_easy_setopt(easy, CURLOPT_AUTOREFERER, 1L);
   curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connectMs));
-  // A stall: less than one byte a second for the whole stall time (libcurl counts it in seconds).
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>((timeouts.stallMs + 999) / 1000));
+  if (timeouts.connectMs > 0) curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connectMs));
+  if (timeouts.stallMs > 0) {
+    // A stall: less than one byte a second for the whole stall time (libcurl counts it in seconds).
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>((timeouts.stallMs + 999) / 1000));
+  }
   return easy;
 }
 

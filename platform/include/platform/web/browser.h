@@ -33,11 +33,13 @@ inline constexpr std::int32_t kInetRedirectFailed = static_cast<std::int32_t>(0x
 // The range of ProgressChange: progress runs from 0 to kProgressMax.
 inline constexpr std::int32_t kProgressMax = 10000;
 
-// How long a transfer may wait: for the connection, and for any byte to move once connected.
+// How long a transfer may wait: for the connection, and for any byte to move once connected (0: no limit).
 struct Timeouts {
-  int connectMs = 30000;
-  int stallMs = 120000;
+  int connectMs = 0;
+  int stallMs = 0;
 };
+// The browser runs beside the page, so it waits long for a server that works on a large registration.
+inline constexpr Timeouts kBrowserTimeouts{30000, 300000};
 
 // The browser's events. URLs are CP932, as the caller navigated (or, after a redirect, the final address).
 class BrowserEvents {
@@ -93,6 +95,6 @@ class Browser {
 
 // The browser over libcurl. Redirects are followed as a browser does (a POST becomes a GET after 301, 302
 // and 303); cookies are kept for the process and shared with every browser and HttpSession.
-std::unique_ptr<Browser> CreateBrowser(const Timeouts& timeouts = {});
+std::unique_ptr<Browser> CreateBrowser(const Timeouts& timeouts = kBrowserTimeouts);
 
 }  // namespace platform::web

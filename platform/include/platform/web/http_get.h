@@ -28,10 +28,13 @@ class HttpFile {
   std::size_t position_ = 0;
 };
 
+// A GET blocks the page while it waits: a server that does not answer is given up on sooner.
+inline constexpr Timeouts kHttpGetTimeouts{15000, 60000};
+
 // In place of an Internet session: one connection cache for its GETs, the process's cookies, the time-outs.
 class HttpSession {
  public:
-  explicit HttpSession(const Timeouts& timeouts = {});
+  explicit HttpSession(const Timeouts& timeouts = kHttpGetTimeouts);
   ~HttpSession();
   HttpSession(const HttpSession&) = delete;
   HttpSession& operator=(const HttpSession&) = delete;
