@@ -35,7 +35,8 @@ default euc-jp), "charset_in" (header, meta, both, none; default header), "conte
 "set_cookie" (a Set-Cookie value or a list of them) and "headers" (a name-to-value object)):
   sendok    cgi_id (default: the request's CGI_ID)     a reply page beginning SENDOK
   sendng    cgi_id, err_msg, btn_id, btn_nm (each hidden input only when given)
-  page      html (text, encoded in the charset) or body_b64 (bytes as they are)
+  page      html (text, encoded in the charset) or body_b64 (bytes as they are); the error markers are
+            pages such as {"kind": "page", "html": "CER02002"}
   status    status, html (optional)                  an HTTP error such as 404
   redirect  status (default 302), location
   attachment filename, data_b64, content_type (default application/octet-stream)
