@@ -1,9 +1,12 @@
 // The exported functions of the header library stand-in (see OvSvInfo.h).
 #include "OvSvInfo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "ArchiveRecords.h"
 #include "DorvikSession.h"
 #include "Unpacking.h"
 #include "platform/env.h"
@@ -28,6 +31,10 @@ std::int16_t Guarded(Body&& body) noexcept {
     return kFailure;
   }
 }
+
+// Where the archive begins: after the file header, the header information, the history header and the
+// history entries.
+std::int64_t ArchiveOffset(int historyCount) { return 331 + 93 * static_cast<std::int64_t>(historyCount); }
 
 bool Given(const char* text) { return text && *text; }
 
@@ -90,9 +97,12 @@ std::int16_t ReadSummary(int nKind, const char* pVekFileName, char* pBuffer) {
   if (strnlen(data.Signature, sizeof data.Signature) != 4 || std::memcmp(data.Signature, "VEK3", 4) != 0) {
     return kFailure;
   }
-  TemporaryWorkFolder work;
-  std::string linkFile;
-  if (!ovsvinfo::UnpackEstimate(dorvik, source, work, linkFile)) return kFailure;
+  // The photo-link file is known from the archive's file records: no page of estimates unpacks an archive.
+  HistoryData history;
+  if (!dorvik.ReadHistoryHeader(source, history) || history.HistoryInfoCount < 0) return kFailure;
+  std::vector<std::string> names;
+  if (!ovsvinfo::ReadArchiveFileNames(source, ArchiveOffset(history.HistoryInfoCount), names)) return kFailure;
+  const bool carriesLinkFile = std::any_of(names.begin(), names.end(), ovsvinfo::IsLinkFileName);
 
   OvHeaderSummaryShort summary;
   std::memset(&summary, 0, sizeof summary);
@@ -104,7 +114,7 @@ std::int16_t ReadSummary(int nKind, const char* pVekFileName, char* pBuffer) {
   CopyField(summary.CarNoBusiness, info.CarNoBusiness);
   CopyField(summary.CarNoSerial, info.CarNoSerial);
   summary.LinkFileFlag[0] = 0;
-  summary.LinkFileFlag[1] = linkFile.empty() ? 0 : 1;
+  summary.LinkFileFlag[1] = carriesLinkFile ? 1 : 0;
   std::memcpy(pBuffer, &summary, sizeof summary);
   return kSuccess;
 }
