@@ -78,6 +78,10 @@ class COleControl : public platform::ui::Window {
   // Fires an event to every advised sink.
   virtual void FireEventArgs(platform::com::DISPID id, const std::vector<platform::com::Variant>& args) = 0;
 
+  // The SystemFolder of a PARAM exchange: the profile's working folder on the systems of today, the host's PARAM
+  // on older ones or when the profile rule itself failed (then with message 1007).
+  std::string ExchangeSystemFolder(PropExchange& px);
+
   void InvalidateControl() { Invalidate(false); }
   void SetModifiedFlag() { modified_ = true; }
   void ActivateInPlace();  // becomes UI-active: the keyboard focus comes into the control
