@@ -1,6 +1,7 @@
 #include "CUploadDialog.h"
 
 #include "CQuillonCtrl.h"
+#include "DialogColours.h"
 #include "DialogCreation.h"
 #include "QuillonResources.h"
 
@@ -11,7 +12,6 @@ namespace ui = platform::ui;
 namespace {
 constexpr const char* kCaptionClose = "閉じる";
 constexpr const char* kCaptionBack = "画像登録・削除画面へ";
-constexpr ui::Colour kWhite = ui::Rgb(255, 255, 255);
 }  // namespace
 
 bool CUploadDialog::Create() {
@@ -21,7 +21,7 @@ bool CUploadDialog::Create() {
 
 bool CUploadDialog::OnInitDialog() {
   ShowItem(kIdBrowser, false);
-  ProgressSetBackground(kIdProgress, kWhite);
+  ProgressSetBackground(kIdProgress, controls::kWhite);
   if (m_pCtrl->GetFuncID() == 5) {
     SetItemText(kIdMessage, "続行不能なエラーが発生しました。最初から処理をやり直して下さい。");
     SetItemText(kIdButton, kCaptionClose);
@@ -64,9 +64,7 @@ void CUploadDialog::OnButton() {
 
 void CUploadDialog::OnCtlColor(int id, ui::CtlColorType type, ui::ControlColors& colors) {
   Dialog::OnCtlColor(id, type, colors);
-  if (type == ui::CtlColorType::Edit || type == ui::CtlColorType::Dialog || type == ui::CtlColorType::Static) {
-    colors.brush = kWhite;
-  }
+  controls::UseWhiteBrush(type, colors);
 }
 
 }  // namespace quillon

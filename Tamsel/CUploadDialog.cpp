@@ -2,6 +2,7 @@
 
 #include "CTamselCtrl.h"
 #include "CVekSelectDialog.h"
+#include "DialogColours.h"
 #include "DialogCreation.h"
 #include "TamselResources.h"
 #include "VekExtractPath.h"
@@ -9,10 +10,6 @@
 namespace tamsel {
 
 namespace ui = platform::ui;
-
-namespace {
-constexpr ui::Colour kWhite = ui::Rgb(255, 255, 255);
-}  // namespace
 
 bool CUploadDialog::Create() {
   return controls::CreateDialogForDpi(*this, UploadDialogTemplate(), *m_pCtrl, m_pCtrl->ScreenDpiX(),
@@ -46,9 +43,7 @@ void CUploadDialog::LoadTorvaneFile() {
 
 void CUploadDialog::OnCtlColor(int id, ui::CtlColorType type, ui::ControlColors& colors) {
   Dialog::OnCtlColor(id, type, colors);
-  if (type == ui::CtlColorType::Edit || type == ui::CtlColorType::Dialog || type == ui::CtlColorType::Static) {
-    colors.brush = kWhite;
-  }
+  controls::UseWhiteBrush(type, colors);
 }
 
 }  // namespace tamsel

@@ -8,6 +8,7 @@
 #include "CBrowseFolderDlg.h"
 #include "CTamselCtrl.h"
 #include "ControlMessage.h"
+#include "DialogColours.h"
 #include "DialogCreation.h"
 #include "OvSvInfo.h"
 #include "ParamValues.h"
@@ -27,7 +28,6 @@ namespace ui = platform::ui;
 
 namespace {
 
-constexpr ui::Colour kWhite = ui::Rgb(255, 255, 255);
 constexpr int kKindShortSummary = 1;
 constexpr int kFrameWidth = 8000;
 constexpr int kFrameHeight = 3500;
@@ -412,7 +412,7 @@ void CVekSelectDialog::OnCancelChoice() {
 // ---- Painting, colours, the end ----
 
 void CVekSelectDialog::OnPaint(ui::Painter& painter) {
-  painter.FillRect(ItemRect(kIdFrame), kWhite);
+  painter.FillRect(ItemRect(kIdFrame), controls::kWhite);
   if (!m_bFirstPaintPending) return;
   m_bFirstPaintPending = false;
   if (!m_bQuestionDue) return;
@@ -426,9 +426,7 @@ void CVekSelectDialog::OnPaint(ui::Painter& painter) {
 
 void CVekSelectDialog::OnCtlColor(int id, ui::CtlColorType type, ui::ControlColors& colors) {
   Dialog::OnCtlColor(id, type, colors);
-  if (type == ui::CtlColorType::Edit || type == ui::CtlColorType::Dialog || type == ui::CtlColorType::Static) {
-    colors.brush = kWhite;
-  }
+  controls::UseWhiteBrush(type, colors);
 }
 
 void CVekSelectDialog::OnDestroy() {

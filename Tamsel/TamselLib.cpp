@@ -14,21 +14,7 @@ const com::TypeLib& TamselTypeLib() {
   static const com::TypeLib lib = [] {
     com::TypeLib t{kLibidTamselLib, 1, 0, "TamselLib", {}, {}};
     t.interfaces.push_back({kIidDTamsel, "_DTamsel", controls::SkeletonTypeMembers()});
-    using com::DispatchKind;
-    // GetStatus stands in the event interface too, as in the photo control's library.
-    t.interfaces.push_back({kIidDTamselEvents,
-                            "_DTamselEvents",
-                            {
-                                {1, "GetStatus", DispatchKind::Method, {}, com::VT_UI4},
-                                {controls::kDispidOnStatusChanged,
-                                 "OnStatusChanged",
-                                 DispatchKind::Method,
-                                 {{"Status", com::VT_UI4}, {"CGIID", com::VT_BSTR}}},
-                                {controls::kDispidOnCallRegist,
-                                 "OnCallRegist",
-                                 DispatchKind::Method,
-                                 {{"Delimiter", com::VT_BSTR}, {"Regist", com::VT_BSTR}}},
-                            }});
+    t.interfaces.push_back({kIidDTamselEvents, "_DTamselEvents", controls::SkeletonEventMembers()});
     t.classes.push_back({kClsidTamselCtrl, "Tamsel", kIidDTamsel, kIidDTamselEvents});
     return t;
   }();

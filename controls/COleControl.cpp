@@ -152,3 +152,18 @@ std::vector<com::TypeMember> SkeletonTypeMembers() {
 }
 
 }  // namespace controls
+
+namespace controls {
+
+std::vector<com::TypeMember> SkeletonEventMembers() {
+  using com::DispatchKind;
+  return {
+      {1, "GetStatus", DispatchKind::Method, {}, com::VT_UI4},
+      {kDispidOnStatusChanged, "OnStatusChanged", DispatchKind::Method,
+       {{"Status", com::VT_UI4}, {"CGIID", com::VT_BSTR}}},
+      {kDispidOnCallRegist, "OnCallRegist", DispatchKind::Method,
+       {{"Delimiter", com::VT_BSTR}, {"Regist", com::VT_BSTR}}},
+  };
+}
+
+}  // namespace controls

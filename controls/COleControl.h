@@ -120,5 +120,8 @@ platform::com::DispatchTable<T>& AddSkeletonMembers(platform::com::DispatchTable
 
 // The same members as type information of the control's dispinterface.
 std::vector<platform::com::TypeMember> SkeletonTypeMembers();
+// The head of both controls' event dispinterfaces: GetStatus (as their libraries have always declared it there),
+// OnStatusChanged and OnCallRegist.
+std::vector<platform::com::TypeMember> SkeletonEventMembers();
 
 }  // namespace controls
