@@ -7,7 +7,8 @@
 //                "OvSvInfo.<field>" (AcceptNo, CustomerName, CarName, CarNoDepartment, CarNoDivision,
 //                CarNoBusiness, CarNoSerial; "OvSvInfo.<file name>.<field>" for one estimate first) and
 //                "OvSvInfo.LinkFileFlag=<byte>,<byte>" (default 0,0), each text cut to its field.
-//   OvGetDataPath result 0 by default; on 0 it writes "OvSvInfo.DataPath" (cut to 127 bytes) and its NUL.
+//   OvGetDataPath result 0 by default; on 0 it writes "OvSvInfo.DataPath" (cut to 127 bytes) and its NUL, or
+//                with "OvSvInfo.DataPathFillsBuffer=1" up to all 128 bytes, a NUL only when it is shorter.
 // "OvSvInfo.<Function>.Throw=1" makes a function raise an exception instead (nothing logged), as a failing
 // outside library may. It never writes past the 147 or 128 bytes of the callers' buffers. Plain stdio: test code.
 #include <cstdio>
@@ -116,9 +117,12 @@ OVSVINFO_API int16_t OvGetDataPath(char* pBuffer) {
   int result = call.Result(0);
   if (result == 0 && pBuffer) {
     std::string path = call.Setting("DataPath", "");
-    std::size_t n = path.size() < OVSVINFO_DATA_PATH_BUFFER_SIZE - 1 ? path.size() : OVSVINFO_DATA_PATH_BUFFER_SIZE - 1;
+    // As an outside library may answer: all 128 bytes taken, without room for a NUL.
+    const bool fills = call.IntSetting("DataPathFillsBuffer", 0) != 0;
+    const std::size_t room = fills ? OVSVINFO_DATA_PATH_BUFFER_SIZE : OVSVINFO_DATA_PATH_BUFFER_SIZE - 1;
+    std::size_t n = path.size() < room ? path.size() : room;
     std::memcpy(pBuffer, path.data(), n);
-    pBuffer[n] = '\0';
+    if (n < OVSVINFO_DATA_PATH_BUFFER_SIZE) pBuffer[n] = '\0';
   }
   call.Log(result);
   return static_cast<int16_t>(result);
