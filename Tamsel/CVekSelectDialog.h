@@ -62,6 +62,8 @@ class CVekSelectDialog : public platform::ui::Dialog {
   const CVekHeaderData* LoadedRecord() const { return m_pLoadedRecord.get(); }
   // int(96-dpi width × scale factor) of a column.
   int ColumnWidth(int column) const;
+  // The text colour of a row: grey for a file whose header could not be read.
+  bool OnListRowColour(int id, int row, platform::ui::Colour& text) override;
 
  protected:
   bool OnInitDialog() override;
@@ -69,7 +71,6 @@ class CVekSelectDialog : public platform::ui::Dialog {
   void OnPaint(platform::ui::Painter& painter) override;
   void OnCtlColor(int id, platform::ui::CtlColorType type, platform::ui::ControlColors& colors) override;
   void OnListNotify(const platform::ui::ListNotification& notification) override;
-  bool OnListRowColour(int id, int row, platform::ui::Colour& text) override;
   void OnDestroy() override;
 
  private:

@@ -64,9 +64,16 @@ class FakeHeaderLibrary {
   explicit FakeHeaderLibrary(const std::string& variant = "ovsvinfo")
       : folder_(std::string(OVSVINFO_FAKE_DIR) + "/../" + variant),
         modulePath_("VEK_MODULE_PATH", folder_.c_str()),
-        fakeState_("VEK_FAKE_OUTSIDE", state_.path().c_str()) {}
+        fakeState_("VEK_FAKE_OUTSIDE", state_.path().c_str()) {
+    Control("");
+  }
 
-  void Control(const std::string& lines) { testing_support::WriteRaw(state_ / "control.txt", lines); }
+  // The control file's lines. Unless they speak of the data path, the library names none, so that the host's
+  // Vek2Folder counts.
+  void Control(const std::string& lines) {
+    const bool dataPath = lines.find("DataPath") != std::string::npos;
+    testing_support::WriteRaw(state_ / "control.txt", lines + (dataPath ? "" : "OvSvInfo.OvGetDataPath=1\n"));
+  }
   // The logged calls of one function, each its arguments and result separated by TABs.
   std::vector<std::string> Calls(const std::string& function) const {
     std::vector<std::string> out;
