@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -68,9 +69,10 @@ class FakeHeaderLibrary {
     Control("");
   }
 
-  // The control file's lines. Unless they speak of the data path, the library names none, so that the host's
-  // Vek2Folder counts.
+  // A new scenario: the control file's lines, and no calls recorded yet. Unless the lines speak of the data
+  // path, the library names none, so that the host's Vek2Folder counts.
   void Control(const std::string& lines) {
+    std::remove((state_ / "calls.log").c_str());
     const bool dataPath = lines.find("DataPath") != std::string::npos;
     testing_support::WriteRaw(state_ / "control.txt", lines + (dataPath ? "" : "OvSvInfo.OvGetDataPath=1\n"));
   }
