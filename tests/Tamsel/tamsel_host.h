@@ -176,6 +176,14 @@ class TamselPage {
     ui::DispatchPendingMessages();
   }
 
+  // The page as large as the dialogs' templates, so that a screenshot shows a whole dialog.
+  void FitToDialog() {
+    const ui::Rect size = Select().MapDialogRect(ui::RectAt(0, 0, 350, 195));
+    ctrl->Move(ui::RectAt(0, 0, size.Width(), size.Height()));
+    host.Move(ui::RectAt(0, 0, size.Width(), size.Height()));
+    ui::DispatchPendingMessages();
+  }
+
   tamsel::CVekSelectDialog& Select() { return *ctrl->SelectDialog(); }
   tamsel::CUploadDialog& Upload() { return *ctrl->UploadDialog(); }
 
