@@ -41,7 +41,7 @@ struct BitmapInfo {
 static_assert(sizeof(BitmapInfoHeader) == 40 && sizeof(BitmapInfo) == 44);
 
 // Padding bytes after each format-200 row of width pixels (0 to 3).
-inline int RowPadding(int width) { return (4 - (width * 3) % 4) % 4; }
+inline int RowPadding(int width) { return static_cast<int>((4 - (std::int64_t{width} * 3) % 4) % 4); }
 
 // The size of a width × height picture made to fit within limit × limit: unchanged when it fits, else the longer
 // side becomes limit and the shorter side shorter × limit / longer (integer division, at least 1).
