@@ -29,6 +29,13 @@ std::int64_t RowBytes(int format, int width) {
   return static_cast<std::int64_t>(width) * 3 + (format == kFormatBitmap ? RowPadding(width) : 0);
 }
 
+// Bytes of a block of height rows of width pixels in format; -1 beyond the signed 32-bit byte size.
+std::int64_t BlockBytes(int format, int width, int height) {
+  const std::int64_t row = RowBytes(format, width);
+  if (height > 0 && row > kMaxImageBytes / height) return -1;
+  return row * height;
+}
+
 std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 std::uint32_t Get32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -121,7 +128,7 @@ int CImageBuffer::Rotate90(bool clockwise) {
   const bool bitmap = m_nFormat == kFormatBitmap;
   const std::int64_t oldRow = RowBytes(m_nFormat, oldWidth);
   const std::int64_t newRow = RowBytes(m_nFormat, newWidth);
-  const std::int64_t byteSize = newRow * newHeight;
+  const std::int64_t byteSize = BlockBytes(m_nFormat, newWidth, newHeight);
   PixelBlock block = NewPixels(byteSize);
   if (!block) return -1;
   const std::uint8_t* src = m_pPixels.get();
@@ -152,7 +159,7 @@ int CImageBuffer::Resize(int width, int height) {
   const int W = m_nWidth, H = m_nHeight;
   const std::int64_t srcRow = RowBytes(m_nFormat, W);
   const std::int64_t dstRow = RowBytes(m_nFormat, width);
-  const std::int64_t byteSize = dstRow * height;
+  const std::int64_t byteSize = BlockBytes(m_nFormat, width, height);
   PixelBlock block = NewPixels(byteSize);
   if (!block) return -1;
   const std::uint8_t* src = m_pPixels.get();
@@ -216,7 +223,7 @@ int CImageBuffer::ToBitmapLayout() {
   const int W = m_nWidth, H = m_nHeight;
   const std::int64_t srcRow = std::int64_t{W} * 3;
   const std::int64_t dstRow = RowBytes(kFormatBitmap, W);
-  PixelBlock block = NewPixels(dstRow * H);
+  PixelBlock block = NewPixels(BlockBytes(kFormatBitmap, W, H));
   if (!block) return -1;
   for (int s = 0; s < H; ++s) {
     const std::uint8_t* in = m_pPixels.get() + srcRow * (H - 1 - s);
@@ -324,9 +331,9 @@ int CImageBuffer::LoadBitmap(const std::string& path) {
   const bool topDown = storedHeight < 0;
   const int height = topDown ? -storedHeight : storedHeight;
   const std::int64_t rowBytes = RowBytes(kFormatBitmap, width);
-  const std::int64_t byteSize = rowBytes * height;
+  const std::int64_t byteSize = BlockBytes(kFormatBitmap, width, height);
   const std::int64_t fileSize = file->Size();
-  if (byteSize > kMaxImageBytes || pixelOffset < kFileHeaderSize + std::int64_t{infoSize} || fileSize < 0 ||
+  if (byteSize < 0 || pixelOffset < kFileHeaderSize + std::int64_t{infoSize} || fileSize < 0 ||
       std::int64_t{pixelOffset} + byteSize > fileSize) {
     return unreadable();
   }

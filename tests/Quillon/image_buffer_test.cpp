@@ -323,6 +323,9 @@ TEST_F(ImageBufferTest, OutOfMemoryKeepsTheBuffer) {
       {"Resize", kFormatBitmap, [](CImageBuffer& b, const CImageBuffer&) { return b.Resize(9, 2); }},
       {"ToPackedRGB", kFormatBitmap, [](CImageBuffer& b, const CImageBuffer&) { return b.ToPackedRGB(); }},
       {"ToBitmapLayout", kFormatPackedRGB, [](CImageBuffer& b, const CImageBuffer&) { return b.ToBitmapLayout(); }},
+      // More bytes than the signed 32-bit byte size holds: no memory is asked for.
+      {"ResizeBeyondTheByteSize", kFormatBitmap,
+       [](CImageBuffer& b, const CImageBuffer&) { return b.Resize(0x7FFFFFFF, 0x7FFFFFFF); }},
   };
   for (const Case& c : cases) {
     CImageBuffer b, other;
@@ -333,6 +336,7 @@ TEST_F(ImageBufferTest, OutOfMemoryKeepsTheBuffer) {
     messages.Clear();
     quillon::FailNthPixelAllocation(1);
     EXPECT_EQ(c.op(b, other), -1) << c.name;
+    quillon::FailNthPixelAllocation(0);
     EXPECT_EQ(messages.Ids(), std::vector<int>{quillon::kMsgOutOfMemory}) << c.name;
     EXPECT_EQ(b.Pixels(), pixels) << c.name;
     EXPECT_EQ(b.Format(), c.format) << c.name;
