@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <utility>
+#include <vector>
 
 #include "ImageFileWrite.h"
 #include "ImageMessages.h"
@@ -160,8 +162,30 @@ int CImageBuffer::Resize(int width, int height) {
   const std::int64_t srcRow = RowBytes(m_nFormat, W);
   const std::int64_t dstRow = RowBytes(m_nFormat, width);
   const std::int64_t byteSize = BlockBytes(m_nFormat, width, height);
+  // Every row samples the same columns: their positions are worked out once.
+  struct Column {
+    int ix;
+    long double dx, rest;  // rest = 1 − dx
+  };
+  if (byteSize < 0) {
+    ShowImageMessage(kMsgOutOfMemory);
+    return -1;
+  }
+  std::vector<Column> columns;
+  try {
+    columns.resize(static_cast<std::size_t>(width));
+  } catch (const std::bad_alloc&) {
+    ShowImageMessage(kMsgOutOfMemory);
+    return -1;
+  }
   PixelBlock block = NewPixels(byteSize);
   if (!block) return -1;
+  for (int x = 0; x < width; ++x) {
+    const long double fx = static_cast<long double>(x) * W / width;
+    columns[x].ix = static_cast<int>(fx);
+    columns[x].dx = fx - columns[x].ix;
+    columns[x].rest = 1 - columns[x].dx;
+  }
   const std::uint8_t* src = m_pPixels.get();
   const std::size_t padding = static_cast<std::size_t>(dstRow - std::int64_t{width} * 3);
   // Rows and columns in stored order (a format-200 buffer from its bottom row). All arithmetic in long double
@@ -171,15 +195,15 @@ int CImageBuffer::Resize(int width, int height) {
   for (int y = 0; y < height; ++y) {
     const long double fy = static_cast<long double>(y) * H / height;
     const int iy = static_cast<int>(fy);
-    const long double dy = fy - iy;
+    const long double dy = fy - iy, restY = 1 - dy;
+    const bool edgeRow = iy < 1 || iy >= H - 1;
     const std::uint8_t* row0 = src + srcRow * iy;
     std::uint8_t* out = block.get() + dstRow * y;
     for (int x = 0; x < width; ++x, out += 3) {
-      const long double fx = static_cast<long double>(x) * W / width;
-      const int ix = static_cast<int>(fx);
-      const long double dx = fx - ix;
+      const int ix = columns[x].ix;
+      const long double dx = columns[x].dx, restX = columns[x].rest;
       const std::uint8_t* p00 = row0 + 3 * std::int64_t{ix};
-      if ((dx == 0 && dy == 0) || ix < 1 || iy < 1 || ix >= W - 1 || iy >= H - 1) {
+      if ((dx == 0 && dy == 0) || edgeRow || ix < 1 || ix >= W - 1) {
         std::memcpy(out, p00, 3);
         continue;
       }
@@ -187,8 +211,7 @@ int CImageBuffer::Resize(int width, int height) {
       const std::uint8_t* p01 = p00 + srcRow;
       const std::uint8_t* p11 = p01 + 3;
       for (int c = 0; c < 3; ++c) {
-        const long double v =
-            p00[c] * (1 - dx) * (1 - dy) + p10[c] * dx * (1 - dy) + p01[c] * (1 - dx) * dy + p11[c] * dx * dy;
+        const long double v = p00[c] * restX * restY + p10[c] * dx * restY + p01[c] * restX * dy + p11[c] * dx * dy;
         out[c] = static_cast<std::uint8_t>(static_cast<long long>(v) & 0xFF);
       }
     }
