@@ -270,6 +270,30 @@ TEST_F(ImageBufferTest, ResizeAgreesWithTheRuleWrittenIndependently) {
   }
 }
 
+TEST(FitWithin, LongerSideToTheLimit) {
+  const struct {
+    int limit, width, height, fitWidth, fitHeight;
+  } cases[] = {
+      {600, 2000, 1500, 600, 450},
+      {600, 1500, 2000, 450, 600},
+      {600, 600, 400, 600, 400},
+      {600, 600, 600, 600, 600},
+      {600, 601, 601, 600, 600},
+      {600, 2000, 2, 600, 1},
+      {600, 2, 2000, 1, 600},
+      {194, 388, 200, 194, 100},
+      {194, 150, 120, 150, 120},
+      {194, 4000, 3000, 194, 145},
+      {100000, 3000000, 2000000, 100000, 66666},
+  };
+  for (const auto& c : cases) {
+    int w = c.width, h = c.height;
+    quillon::FitWithin(c.limit, w, h);
+    EXPECT_EQ(w, c.fitWidth) << c.limit << ": " << c.width << "x" << c.height;
+    EXPECT_EQ(h, c.fitHeight) << c.limit << ": " << c.width << "x" << c.height;
+  }
+}
+
 TEST_F(ImageBufferTest, RefusalsWithoutMessage) {
   CImageBuffer empty;
   EXPECT_EQ(empty.Format(), 0);

@@ -269,6 +269,21 @@ TEST_F(ImageFilesTest, SavesReplaceTheOldFile) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(ImageFilesTest, NamesInCp932) {
+  // Paths are CP932 inside the system and UTF-8 on disk.
+  CImageBuffer b;
+  Fill(b, Pattern(6, 4), kFormatPackedRGB, dir);
+  const std::string name = "写真&表.jpg";
+  ASSERT_EQ(b.Save(dir / name, kImageFileJpeg), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / testing_support::Utf8(name)));
+  CImageBuffer again;
+  ASSERT_EQ(again.Load(dir / name, kImageFileJpeg), 0);
+  EXPECT_EQ(again.Width(), 6);
+  ASSERT_EQ(again.LoadScaled(dir / name, 3), 0);
+  EXPECT_EQ(again.Width(), 3);
+  EXPECT_EQ(again.Height(), 2);
+}
+
 TEST_F(ImageFilesTest, JpegWriterRefusesWhatItCannotWrite) {
   const Picture p = Pattern(4, 4);
   const struct {
