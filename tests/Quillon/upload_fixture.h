@@ -86,7 +86,9 @@ inline void PrintTo(const ParsedPart& p, std::ostream* os) {
 inline std::string Unhex(const std::string& hex) {
   std::string out;
   if (hex == "-") return out;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  }
   return out;
 }
 
@@ -122,7 +124,9 @@ inline bool ParseWithWerkzeug(const std::string& body, std::string_view boundary
   return ended;
 }
 
-inline ParsedPart Field(std::string name, std::string value) { return {false, std::move(name), "", "", std::move(value)}; }
+inline ParsedPart Field(std::string name, std::string value) {
+  return {false, std::move(name), "", "", std::move(value)};
+}
 inline ParsedPart FilePart(std::string name, std::string path, std::string data) {
   return {true, std::move(name), std::move(path), "application/octet-stream", std::move(data)};
 }
