@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -120,15 +121,15 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
       }
       return false;
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease: {
-      if (r->kind != ControlKind::ListView) return false;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress: {
+      if (r->kind != ControlKind::ListView || r->batching) return false;
       auto* table = static_cast<QTableWidget*>(r->widget);
-      auto* mouse = static_cast<QMouseEvent*>(event);
       if (watched == table->horizontalHeader()->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
           r->headerPressed = true;
           r->draggedColumn = -1;
-        } else {
+        } else if (event->type() == QEvent::MouseButtonRelease) {
           int column = r->draggedColumn;
           r->headerPressed = false;
           r->draggedColumn = -1;
@@ -141,13 +142,22 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
             if (dialog_ && d->self) WindowAccess::OnListNotify(*d->self, n);
           }
         }
-      } else if (watched == table->viewport() && event->type() == QEvent::MouseButtonRelease &&
-                 mouse->button() == Qt::LeftButton) {
-        // The view took the click's selection when the button went down.
+        return false;
+      }
+      // The view changes a row's selection and focus in steps; a person's one click or key is one change of
+      // each row's state, so the view takes the input first and the rows are compared afterwards.
+      r->batching = true;
+      QApplication::sendEvent(watched, event);
+      r->batching = false;
+      if (!dialog_) return true;
+      dialog_->ListChanged(*r);
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (watched == table->viewport() && event->type() == QEvent::MouseButtonRelease &&
+          mouse->button() == Qt::LeftButton && dialog_ && dialog_->self) {
         ListNotification n{r->id, ListEvent::Click, table->rowAt(mouse->position().toPoint().y())};
         WindowAccess::OnListNotify(*dialog_->self, n);
       }
-      return false;
+      return true;
     }
     default:
       return false;
@@ -155,6 +165,15 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
 }
 
 namespace {
+
+// The system's check box takes a click anywhere in its rectangle.
+class CheckBox : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
 
 QWidget* MakeEdit(DialogImpl* d, ControlRecord* r, QWidget* parent, const QString& caption) {
   const unsigned s = r->style;
@@ -230,6 +249,8 @@ QWidget* MakeList(DialogImpl* d, ControlRecord* r, QWidget* parent) {
   });
   header->viewport()->installEventFilter(d->events);
   t->viewport()->installEventFilter(d->events);
+  // A list view that gets the focus focuses no row by itself, as the system's does not.
+  t->setCurrentIndex(QModelIndex());
   return t;
 }
 
@@ -253,7 +274,7 @@ QWidget* MakeWidget(DialogImpl* d, ControlRecord* r, QWidget* parent, const Cont
       return b;
     }
     case ControlKind::CheckBox: {
-      auto* b = new QCheckBox(caption, parent);
+      auto* b = new CheckBox(caption, parent);
       b->setAutoFillBackground(true);
       QObject::connect(b, &QCheckBox::clicked, b, [d, r] { d->Command(r->id, notify::kClicked); });
       return b;

@@ -63,6 +63,8 @@ void SendMouse(QWidget* target, QPoint local, QEvent::Type type, Qt::MouseButton
   QApplication::sendEvent(target, &e);
 }
 
+QPoint Centre(const QWidget* w) { return QPoint(w->width() / 2, w->height() / 2); }
+
 void PressAndRelease(QWidget* target, QPoint local) {
   SendMouse(target, local, QEvent::MouseButtonPress, Qt::LeftButton);
   SendMouse(target, local, QEvent::MouseButtonRelease, Qt::NoButton);
@@ -97,10 +99,10 @@ bool Click(Dialog& dialog, int id, std::string* error) {
     case ControlKind::Button:
     case ControlKind::CheckBox:
     case ControlKind::Link:
-      PressAndRelease(w, w->rect().center());
+      PressAndRelease(w, Centre(w));
       break;
     default:
-      ClickAt(w, w->rect().center());
+      ClickAt(w, Centre(w));
       break;
   }
   DispatchPendingMessages();
@@ -208,7 +210,7 @@ bool DropFiles(Window& window, const std::vector<std::string>& paths, std::strin
   QList<QUrl> urls;
   for (const std::string& p : paths) urls.push_back(QUrl::fromLocalFile(detail::ToQt(p)));
   mime.setUrls(urls);
-  QPointF at = QPointF(w->rect().center());
+  QPointF at = QPointF(Centre(w));
   QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(w, &enter);
   if (!enter.isAccepted()) return Fail(error, "window %d refused the files", 0);

@@ -72,6 +72,7 @@ struct ControlRecord {
   std::vector<unsigned> rowStates;  // list views: the row states last reported
   int draggedColumn = -1;           // list views: the column a person is resizing
   bool headerPressed = false;
+  bool batching = false;            // list views: a person's input is being taken
   // The colours last applied, so that asking again changes nothing when they stand.
   bool coloursApplied = false;
   ControlColors applied;
