@@ -112,6 +112,11 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
       if (r->kind != ControlKind::Static && r->kind != ControlKind::Link && r->kind != ControlKind::Picture) {
         dialog_->ApplyColours(*r);
+        // A multi-line edit's page was filled before its paint arrived: fill it in the colours now asked.
+        auto* box = qobject_cast<QPlainTextEdit*>(r->widget);
+        if (box && watched == box->viewport()) {
+          QPainter(box->viewport()).fillRect(static_cast<QPaintEvent*>(event)->rect(), box->palette().color(QPalette::Base));
+        }
       }
       return false;
     case QEvent::FocusIn:
@@ -166,13 +171,29 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
-// The system's check box takes a click anywhere in its rectangle.
+// The system's check box takes a click anywhere in its rectangle. It and the group box fill their backgrounds
+// themselves, after the colours were asked for.
 class CheckBox : public QCheckBox {
  public:
   using QCheckBox::QCheckBox;
 
  protected:
   bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+  void paintEvent(QPaintEvent* event) override {
+    QPainter(this).fillRect(rect(), palette().color(QPalette::Window));
+    QCheckBox::paintEvent(event);
+  }
+};
+
+class GroupBox : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter(this).fillRect(rect(), palette().color(QPalette::Window));
+    QGroupBox::paintEvent(event);
+  }
 };
 
 QWidget* MakeEdit(DialogImpl* d, ControlRecord* r, QWidget* parent, const QString& caption) {
@@ -275,7 +296,6 @@ QWidget* MakeWidget(DialogImpl* d, ControlRecord* r, QWidget* parent, const Cont
     }
     case ControlKind::CheckBox: {
       auto* b = new CheckBox(caption, parent);
-      b->setAutoFillBackground(true);
       QObject::connect(b, &QCheckBox::clicked, b, [d, r] { d->Command(r->id, notify::kClicked); });
       return b;
     }
@@ -296,7 +316,7 @@ QWidget* MakeWidget(DialogImpl* d, ControlRecord* r, QWidget* parent, const Cont
       return b;
     }
     case ControlKind::GroupBox: {
-      auto* g = new QGroupBox(caption, parent);
+      auto* g = new GroupBox(caption, parent);
       g->setAttribute(Qt::WA_TransparentForMouseEvents);
       return g;
     }

@@ -120,7 +120,10 @@ void DialogImpl::ApplyColours(ControlRecord& r) {
   p.setColor(QPalette::Disabled, QPalette::Window, brush);
   p.setColor(QPalette::Disabled, QPalette::Base, brush);
   r.widget->setPalette(p);
-  r.widget->setAutoFillBackground(r.kind == ControlKind::CheckBox || r.kind == ControlKind::GroupBox);
+}
+
+void DialogImpl::ApplyAllColours() {
+  for (ControlRecord* r : controls) ApplyColours(*r);
 }
 
 namespace {
@@ -214,6 +217,7 @@ bool Build(Dialog& dialog, const DialogTemplate& t, Window* parent, QWidget* par
   detail::CreateControls(dialog, t);
   d.creating = false;
   bool focusFirst = WindowAccess::OnInitDialog(dialog);
+  d.ApplyAllColours();
   if (focusFirst && d.modal) {
     for (ControlRecord* c : d.controls) {
       if (c->widget->focusPolicy() != Qt::NoFocus && c->widget->isEnabled() && !c->widget->isHidden()) {
@@ -411,6 +415,7 @@ Font Dialog::ItemFont(int id) const {
 void Dialog::InvalidateItem(int id) {
   ControlRecord* r = dimpl_->Find(id);
   if (!r) return;
+  dimpl_->ApplyColours(*r);
   r->widget->update();
   if (auto* box = qobject_cast<QAbstractScrollArea*>(r->widget)) box->viewport()->update();
 }
