@@ -156,9 +156,9 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
       r->batching = false;
       if (!dialog_) return true;
       dialog_->ListChanged(*r);
+      if (watched != table->viewport() || event->type() != QEvent::MouseButtonRelease) return true;
       auto* mouse = static_cast<QMouseEvent*>(event);
-      if (watched == table->viewport() && event->type() == QEvent::MouseButtonRelease &&
-          mouse->button() == Qt::LeftButton && dialog_ && dialog_->self) {
+      if (mouse->button() == Qt::LeftButton && dialog_ && dialog_->self) {
         ListNotification n{r->id, ListEvent::Click, table->rowAt(mouse->position().toPoint().y())};
         WindowAccess::OnListNotify(*dialog_->self, n);
       }
