@@ -182,6 +182,7 @@ TEST_F(WindowTest, DroppedFilesArriveAsCp932Paths) {
   std::string why;
   const std::vector<std::string> paths = {dir / "写真1.jpg", dir / "ｼｬｼﾝ 2.JPG"};
   EXPECT_FALSE(driver::DropFiles(target, paths, &why));  // it takes no drops yet
+  EXPECT_EQ(why, "the window takes no files");
   EXPECT_EQ(Take(), std::vector<std::string>{"form create"});
   target.DragAcceptFiles(true);
   ASSERT_TRUE(driver::DropFiles(target, paths, &why)) << why;
