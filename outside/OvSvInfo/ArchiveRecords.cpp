@@ -17,16 +17,15 @@ namespace {
 constexpr std::size_t kScrambled = 32;
 constexpr unsigned kRotation = 13;  // bits the stored head was rotated towards its start
 constexpr std::uint64_t kLongestFileEntry = cabinet::kFileEntrySize + CB_MAX_FILENAME;
+// What is read first: an estimate's cabinet header and its records commonly lie inside it.
+constexpr std::uint64_t kFirstRead = 16 * 1024;
 
 // The archive's bytes 0..size (fewer when the file ends first), its head unscrambled.
 bool ReadArchivePart(const std::string& vekFile, std::int64_t archiveOffset, std::uint64_t size,
                      std::string& bytes) {
   if (!platform::ReadFilePart(vekFile, archiveOffset, static_cast<std::size_t>(size), bytes)) return false;
   if (bytes.size() < kScrambled) return false;
-  unsigned char head[kScrambled];
-  std::memcpy(head, bytes.data(), kScrambled);
-  UnscrambleArchiveHead(head);
-  std::memcpy(bytes.data(), head, kScrambled);
+  Unscramble(reinterpret_cast<unsigned char*>(bytes.data()), kScrambled, kRotation, true);
   return true;
 }
 
@@ -36,16 +35,17 @@ const unsigned char* At(const std::string& bytes, std::uint64_t offset) {
 
 }  // namespace
 
-void UnscrambleArchiveHead(unsigned char (&head)[32]) {
-  // Stored: rotated towards the start, then complemented; undone in the reverse order.
-  unsigned char complement[kScrambled];
-  for (std::size_t i = 0; i < kScrambled; ++i) complement[i] = static_cast<unsigned char>(~head[i]);
-  constexpr unsigned kBits = 8 * kScrambled;
-  std::memset(head, 0, kScrambled);
-  for (unsigned p = 0; p < kBits; ++p) {
+void Unscramble(unsigned char* bytes, std::size_t size, unsigned bits, bool rotatedTowardsStart) {
+  std::vector<unsigned char> complement(size);
+  for (std::size_t i = 0; i < size; ++i) complement[i] = static_cast<unsigned char>(~bytes[i]);
+  const std::size_t total = 8 * size;
+  if (total == 0) return;
+  const std::size_t shift = rotatedTowardsStart ? bits % total : total - bits % total;
+  std::memset(bytes, 0, size);
+  for (std::size_t p = 0; p < total; ++p) {
     if (!(complement[p / 8] & (0x80u >> (p % 8)))) continue;
-    const unsigned q = (p + kRotation) % kBits;  // towards the end
-    head[q / 8] = static_cast<unsigned char>(head[q / 8] | (0x80u >> (q % 8)));
+    const std::size_t q = (p + shift) % total;
+    bytes[q / 8] = static_cast<unsigned char>(bytes[q / 8] | (0x80u >> (q % 8)));
   }
 }
 
@@ -56,11 +56,16 @@ bool ReadArchiveFileNames(const std::string& vekFile, std::int64_t archiveOffset
   const std::uint64_t available = static_cast<std::uint64_t>(fileSize - archiveOffset);
 
   std::string bytes;
-  if (!ReadArchivePart(vekFile, archiveOffset, std::min<std::uint64_t>(available, cabinet::kLongestHeader), bytes)) {
-    return false;
-  }
+  if (!ReadArchivePart(vekFile, archiveOffset, std::min<std::uint64_t>(available, kFirstRead), bytes)) return false;
   cabinet::Header h;
-  if (!cabinet::ParseHeader(At(bytes, 0), bytes.size(), h)) return false;
+  if (!cabinet::ParseHeader(At(bytes, 0), bytes.size(), h)) {
+    // A header with a large reserved area may need more.
+    const std::uint64_t longest = std::min<std::uint64_t>(available, cabinet::kLongestHeader);
+    if (longest <= bytes.size() || !ReadArchivePart(vekFile, archiveOffset, longest, bytes) ||
+        !cabinet::ParseHeader(At(bytes, 0), bytes.size(), h)) {
+      return false;
+    }
+  }
   // A set of cabinets cannot be unpacked from one estimate, nor a cabinet the file does not hold whole.
   if (h.flags & (cabinet::kFlagPrevCabinet | cabinet::kFlagNextCabinet)) return false;
   if (h.cabinetSize > available) return false;

@@ -3,14 +3,16 @@
 // ones carry a photo-link file without unpacking any of them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace ovsvinfo {
 
-// The first 32 bytes of an estimate's archive as stored (scrambled) become the cabinet's own bytes.
-void UnscrambleArchiveHead(unsigned char (&head)[32]);
+// Bytes stored scrambled (rotated by bits, then complemented) unscrambled in place: complemented, then rotated
+// back, towards the end when they were rotated towards the start.
+void Unscramble(unsigned char* bytes, std::size_t size, unsigned bits, bool rotatedTowardsStart);
 
 // Names (CP932, as stored: "\" between folders, maybe one leading "\") of the files in the archive that starts
 // at archiveOffset in vekFile. False when the archive is no single cabinet whose records are whole and lie

@@ -25,7 +25,6 @@ bool DorvikSession::Start() {
   if (!module_) return false;
   if (!Bind(module_, "Initialize", initialize_) || !Bind(module_, "Finalize", finalize_) ||
       !Bind(module_, "ReadFileHeaderData", readHeaderData_) || !Bind(module_, "ReadFileHeaderInfo", readHeaderInfo_) ||
-      !Bind(module_, "ReadFileHistoryData", readHistoryData_) ||
       !Bind(module_, "OpenVekFile", openVekFile_) || !Bind(module_, "GetVistrelLinkFileName", linkFileName_)) {
     return false;
   }
@@ -39,12 +38,6 @@ bool DorvikSession::ReadHeader(const std::string& vekFile, HeaderData& data, Hea
   std::memset(&data, 0, sizeof data);
   std::memset(&info, 0, sizeof info);
   return readHeaderData_(vekFile.c_str(), &data, code) == 1 && readHeaderInfo_(vekFile.c_str(), &info, code) == 1;
-}
-
-bool DorvikSession::ReadHistoryHeader(const std::string& vekFile, HistoryData& history) {
-  char code[10] = {};
-  std::memset(&history, 0, sizeof history);
-  return readHistoryData_(vekFile.c_str(), &history, code) == 1;
 }
 
 bool DorvikSession::Open(const std::string& vekFile, const std::string& workFolder) {

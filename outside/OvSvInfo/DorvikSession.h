@@ -20,7 +20,6 @@ class DorvikSession {
   bool Start();
 
   bool ReadHeader(const std::string& vekFile, HeaderData& data, HeaderInfo& info);
-  bool ReadHistoryHeader(const std::string& vekFile, HistoryData& history);
   bool Open(const std::string& vekFile, const std::string& workFolder);
   // The photo-link file that the work folder of vekFile holds when the estimate carries one.
   bool LinkFileName(const std::string& workFolder, const std::string& vekFile, std::string& out);
@@ -32,7 +31,6 @@ class DorvikSession {
   decltype(&::Finalize) finalize_ = nullptr;
   decltype(&::ReadFileHeaderData) readHeaderData_ = nullptr;
   decltype(&::ReadFileHeaderInfo) readHeaderInfo_ = nullptr;
-  decltype(&::ReadFileHistoryData) readHistoryData_ = nullptr;
   decltype(&::OpenVekFile) openVekFile_ = nullptr;
   decltype(&::GetVistrelLinkFileName) linkFileName_ = nullptr;
 };

@@ -65,11 +65,31 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
   return true;
 }
 
+// Seven-bit text is the same bytes in CP932 and UTF-8: most paths and names need no converter.
+bool IsSevenBit(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) { return Convert("UTF-8", "CP932", cp932, utf8); }
+bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
+  if (IsSevenBit(cp932)) {
+    utf8.assign(cp932);
+    return true;
+  }
+  return Convert("UTF-8", "CP932", cp932, utf8);
+}
 
-bool Utf8ToCp932(std::string_view utf8, std::string& cp932) { return Convert("CP932", "UTF-8", utf8, cp932); }
+bool Utf8ToCp932(std::string_view utf8, std::string& cp932) {
+  if (IsSevenBit(utf8)) {
+    cp932.assign(utf8);
+    return true;
+  }
+  return Convert("CP932", "UTF-8", utf8, cp932);
+}
 
 bool Cp932ToUtf16(std::string_view cp932, std::u16string& utf16) {
   utf16.clear();
