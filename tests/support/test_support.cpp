@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -89,6 +90,14 @@ std::string SourceDir() {
 std::string BinaryDir() {
   const char* s = std::getenv("VEK_BINARY_DIR");
   return s ? s : ".";
+}
+
+int DeadProcessId() {
+  pid_t child = fork();
+  if (child == 0) _exit(0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return static_cast<int>(child);
 }
 
 }  // namespace testing_support

@@ -35,6 +35,9 @@ std::string Utf8(std::string_view cp932);
 // as outPath + ".json".
 bool MakeVek(const std::string& json, const std::string& outPath, const std::string& tailPath = {});
 
+// The id of a process that has ended (a child made and reaped for the purpose), for names of a gone owner.
+int DeadProcessId();
+
 // Folders of the build: the source tree ($VEK_SOURCE_DIR) and the build tree ($VEK_BINARY_DIR).
 std::string SourceDir();
 std::string BinaryDir();
