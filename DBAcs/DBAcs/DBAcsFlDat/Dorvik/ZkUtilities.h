@@ -57,8 +57,10 @@ class CZkUtilities {
   static int DeleteTempCabinetFiles(const std::string& path);
   static int ForceDeleteFolder(const std::string& folder);
 
-  // Pakkel.
-  static int CompressFile(const std::string& pattern, const std::string& cabinetPath);
+  // Pakkel. Packing never follows a symbolic link (links are left out and logged) and leaves out the files of
+  // the pattern's folder named in leftOut (names compared without regard to ASCII case).
+  static int CompressFile(const std::string& pattern, const std::string& cabinetPath,
+                          const std::vector<std::string>& leftOut = {});
   static int UncompressFile(const std::string& destinationFolder, const std::string& cabinetPath);
 
   // Bits of a buffer of length bytes taken as one bit string (byte 0 first, most significant bit first).

@@ -43,7 +43,6 @@ constexpr char kTextCabinetDelete[] = "ＣＡＢファイル削除中にエラ�
 
 // The records of one save: what the work folder held (the past) and what the estimate file gets.
 struct CZkWorkFolderOperation::SaveRecords {
-  bool pastRead = false;  // HeaderDt.ini and HistryDt.ini were read
   HeaderData pastHeaderData{};
   HeaderInfo pastHeaderInfo{};
   HistoryData pastHistoryData{};
@@ -59,39 +58,6 @@ struct CZkWorkFolderOperation::SaveRecords {
            model.ReplaceHistoryData(&historyData, pErrorCode) &&
            model.ReplaceHistoryInfo(entries.data(), static_cast<int>(entries.size()), pErrorCode);
   }
-};
-
-// HeaderDt.ini and HistryDt.ini must not go into the cabinet, so the save deletes them; their bytes are kept
-// and put back unless the save ends in a state that the work folder is meant to have without them.
-class CZkWorkFolderOperation::IniKeeper {
- public:
-  ~IniKeeper() {
-    if (!m_bRestore) return;
-    for (const Kept& k : m_kept) {
-      if (CZkUtilities::IsExistFile(k.path)) continue;
-      if (!platform::ReplaceFileAtomically(k.path, k.bytes.data(), k.bytes.size())) {
-        ZK_LOG(0, "作業フォルダのINIファイルを復元できません：%s", k.path.c_str());
-      }
-    }
-  }
-  // Keeps the file's bytes, then deletes it; a file that cannot be kept is not deleted.
-  bool Remove(const std::string& path) {
-    if (!CZkUtilities::IsExistFile(path)) return true;
-    Kept k{path, {}};
-    if (!platform::ReadFile(path, k.bytes)) return false;
-    m_kept.push_back(std::move(k));
-    return CZkUtilities::RemoveFile(path) == 1;
-  }
-  // The work folder stays without the deleted files.
-  void Dismiss() { m_bRestore = false; }
-
- private:
-  struct Kept {
-    std::string path;
-    std::string bytes;
-  };
-  std::vector<Kept> m_kept;
-  bool m_bRestore = true;
 };
 
 namespace {
@@ -164,7 +130,7 @@ int CZkWorkFolderOperation::SettingFileHistoryData(void* pFileHistoryData, void*
 
 int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileHeader, int nSaveMode,
                                         const void* pNewFileHistory, const std::string& cabinet,
-                                        SaveRecords& r, IniKeeper& keeper, char* pErrorCode) {
+                                        SaveRecords& r, char* pErrorCode) {
   if (!m_bExist) ZK_FAIL(title, zkerror::kWorkPath, kTextWorkPath);
   const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
   const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
@@ -179,7 +145,6 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
       r.pastEntries.assign(static_cast<std::size_t>(count), HistoryInfo{});
       ZK_STEP(title, access.ReadFileHistoryINI(&r.pastHistoryData, r.pastEntries.data(), &count, pErrorCode));
     }
-    r.pastRead = true;
   } else {
     ZK_LOG(3, "新規の見積として保存する");
   }
@@ -193,14 +158,6 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
   SettingFileHistoryData(&r.historyData, r.entries.data(), count, &r.pastHistoryData, r.pastEntries.data(),
                          pastCount, pNewFileHistory, pErrorCode);
 
-  ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの削除");
-  if (!keeper.Remove(headerIni)) {
-    ZK_FAIL(title, zkerror::kHeaderIniDelete, "ファイルヘッダ部INIファイル削除中にエラーが発生しました");
-  }
-  if (!keeper.Remove(historyIni)) {
-    ZK_FAIL(title, zkerror::kHistoryIniDelete, "履歴部INIファイル削除中にエラーが発生しました");
-  }
-
   ZK_LOG(2, "古いＣＡＢファイルの削除");
   CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(m_strWorkPathName, "EstimateData*.cab"));
   if (!CZkUtilities::DeleteTempCabinetFiles(CZkUtilities::JoinPath(m_strWorkPathName, "TEMP*.CAB"))) {
@@ -213,27 +170,30 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
 
   ZK_LOG(2, "ＣＡＢファイル圧縮");
   ZK_LOG(3, "ＣＡＢファイル：%s", cabinet.c_str());
-  if (!CZkUtilities::CompressFile(CZkUtilities::JoinPath(m_strWorkPathName, "*"), cabinet)) {
+  // The header and history INI files stay where they are until the new estimate file stands: they are left
+  // out of the cabinet by name, so that a save cut short at any point leaves a folder that saves the same.
+  if (!CZkUtilities::CompressFile(CZkUtilities::JoinPath(m_strWorkPathName, "*"), cabinet,
+                                  {CZkWorkFolderAccess::kHeaderIniName, CZkWorkFolderAccess::kHistoryIniName})) {
     ZK_FAIL(title, zkerror::kCompress, kTextCompress);
   }
   return 1;
 }
 
 int CZkWorkFolderOperation::FinishSave(const char* title, const std::string& cabinet, int nSaveMode,
-                                       const SaveRecords& r, IniKeeper& keeper, char* pErrorCode) {
+                                       char* pErrorCode) {
   ZK_LOG(2, "ＣＡＢファイルの削除");
   if (!CZkUtilities::RemoveFile(cabinet)) ZK_FAIL(title, zkerror::kCabinetDelete, kTextCabinetDelete);
-  if (nSaveMode != 0) {
-    keeper.Dismiss();
-    return 1;
+  // An overwrite save leaves the work folder with the values it held before the save (its INI files were never
+  // touched); any other save leaves it without them.
+  if (nSaveMode == 0) return 1;
+  ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの削除");
+  const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
+  const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
+  if (CZkUtilities::IsExistFile(headerIni) && !CZkUtilities::RemoveFile(headerIni)) {
+    ZK_FAIL(title, zkerror::kHeaderIniDelete, "ファイルヘッダ部INIファイル削除中にエラーが発生しました");
   }
-  // The work folder keeps the values it held before the save, also for an estimate without history.
-  if (r.pastRead) {
-    ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの書き戻し");
-    CZkWorkFolderAccess access(m_strWorkPathName.c_str());
-    ZK_STEP(title, access.WriteFileHeaderINI(&r.pastHeaderData, &r.pastHeaderInfo, pErrorCode));
-    ZK_STEP(title, access.WriteFileHistoryINI(&r.pastHistoryData, r.pastEntries.data(),
-                                              static_cast<int>(r.pastEntries.size()), pErrorCode));
+  if (CZkUtilities::IsExistFile(historyIni) && !CZkUtilities::RemoveFile(historyIni)) {
+    ZK_FAIL(title, zkerror::kHistoryIniDelete, "履歴部INIファイル削除中にエラーが発生しました");
   }
   return 1;
 }
@@ -250,11 +210,8 @@ int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pN
   const std::string cabinet =
       CZkUtilities::JoinPath(m_strWorkPathName, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
   SaveRecords records;
-  IniKeeper keeper;
   CabinetRemover cabinetRemover(cabinet);
-  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, keeper, pErrorCode)) {
-    return 0;
-  }
+  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
 
   std::int64_t cabinetSize = platform::FileSize(cabinet);
   ZK_LOG(3, "ＣＡＢファイルサイズ：%lld", static_cast<long long>(cabinetSize));
@@ -289,7 +246,7 @@ int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pN
   ZK_STEP(kTitle, replace.Commit(pErrorCode));
   // From here on the new estimate file stands; what follows concerns the work folder only.
   cabinetRemover.Disarm();
-  if (!FinishSave(kTitle, cabinet, nSaveMode, records, keeper, pErrorCode)) return 0;
+  if (!FinishSave(kTitle, cabinet, nSaveMode, pErrorCode)) return 0;
   ZK_LOG_OK(kTitle);
   return 1;
 }
@@ -307,11 +264,8 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
   // A cabinet left by an earlier save would be packed while it is written anew.
   if (m_bExist && CZkUtilities::IsExistFile(cabinet)) CZkUtilities::RemoveFile(cabinet);
   SaveRecords records;
-  IniKeeper keeper;
   CabinetRemover cabinetRemover(cabinet);
-  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, keeper, pErrorCode)) {
-    return 0;
-  }
+  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
 
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryDataOld(cabinet, data)) ZK_FAIL(kTitle, zkerror::kCabinetRead, kTextCabinetRead);
@@ -333,7 +287,7 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
     ZK_FAIL(kTitle, zkerror::kVekFileWrite, "見積保存ファイル書き出し中にエラーが発生しました");
   }
   cabinetRemover.Disarm();
-  if (!FinishSave(kTitle, cabinet, nSaveMode, records, keeper, pErrorCode)) return 0;
+  if (!FinishSave(kTitle, cabinet, nSaveMode, pErrorCode)) return 0;
   ZK_LOG_OK(kTitle);
   return 1;
 }
