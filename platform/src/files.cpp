@@ -600,19 +600,34 @@ namespace {
 
 constexpr int kTemporaryAttempts = 100;
 
-// The pid of a temporary name made from prefix and suffix; 0 when the name is not one.
+bool AllDigits(std::string_view d) {
+  return !d.empty() && d.size() <= 9 && std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The pid of a temporary name made from prefix (a "*" in it stands for any text) and suffix; 0 when the name is
+// not one.
 long TemporaryOwner(std::string_view name, std::string_view prefix, std::string_view suffix) {
-  if (name.size() <= prefix.size() + suffix.size() || name.substr(0, prefix.size()) != prefix ||
-      name.substr(name.size() - suffix.size()) != suffix) {
-    return 0;
+  if (name.size() <= suffix.size() || name.substr(name.size() - suffix.size()) != suffix) return 0;
+  std::string_view rest = name.substr(0, name.size() - suffix.size());
+  // pid, or pid "-" attempt, at the end.
+  std::size_t dash = rest.find_last_not_of("0123456789");
+  if (dash != std::string_view::npos && rest[dash] == '-' && AllDigits(rest.substr(dash + 1))) {
+    rest = rest.substr(0, dash);
   }
-  std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-  std::size_t dash = middle.find('-');
-  std::string_view pid = middle.substr(0, dash), attempt = dash == std::string_view::npos ? "1" : middle.substr(dash + 1);
-  auto digits = [](std::string_view d) {
-    return !d.empty() && d.size() <= 9 && std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  if (!digits(pid) || !digits(attempt)) return 0;
+  std::size_t start = rest.find_last_not_of("0123456789");
+  start = start == std::string_view::npos ? 0 : start + 1;
+  std::string_view pid = rest.substr(start), head = rest.substr(0, start);
+  if (!AllDigits(pid)) return 0;
+  std::size_t star = prefix.find('*');
+  if (star == std::string_view::npos) {
+    if (head != prefix) return 0;
+  } else {
+    std::string_view before = prefix.substr(0, star), after = prefix.substr(star + 1);
+    if (head.size() < before.size() + after.size() || head.substr(0, before.size()) != before ||
+        head.substr(head.size() - after.size()) != after) {
+      return 0;
+    }
+  }
   return std::strtol(std::string(pid).c_str(), nullptr, 10);
 }
 
@@ -681,13 +696,14 @@ std::vector<std::string> StaleTemporaries(const std::string& folder, std::string
                                           std::string_view suffix) {
   std::vector<std::string> stale;
   std::vector<FindEntry> entries;
-  const std::string all = folder.empty() ? "*" : (folder.back() == kDelimiter ? folder : folder + kDelimiter) + "*";
-  if (!FindFiles(all, entries)) return stale;
+  const std::string within = folder.empty() ? "" : (folder.back() == kDelimiter ? folder : folder + kDelimiter);
+  // The search passes over names that cannot be one (a wildcard in the name itself only widens it).
+  if (!FindFiles(within + std::string(prefix) + "*" + std::string(suffix), entries)) return stale;
   for (const FindEntry& e : entries) {
     if (e.isSymlink || e.isFolder) continue;
     long pid = TemporaryOwner(e.name, prefix, suffix);
     if (pid == 0) continue;
-    std::string path = all.substr(0, all.size() - 1) + e.name, sys;
+    std::string path = within + e.name, sys;
     if (Resolve(path, sys) && OwnerGone(pid, sys)) stale.push_back(path);
   }
   return stale;

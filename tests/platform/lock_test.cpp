@@ -18,37 +18,12 @@
 #include "test_support.h"
 
 using platform::LockKind;
+using testing_support::ForeignLock;
 using testing_support::TempFolder;
 using testing_support::Utf8;
 using testing_support::WriteRaw;
 
 namespace {
-
-// A lock taken beside the layer, as another process would hold it.
-class ForeignLock {
- public:
-  ForeignLock(const std::string& cp932, int operation) : fd_(open(Utf8(cp932).c_str(), O_RDONLY)) {
-    ok_ = fd_ >= 0 && flock(fd_, operation | LOCK_NB) == 0;
-  }
-  ~ForeignLock() { Release(); }
-  void Release() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-  bool ok() const { return ok_; }
-
- private:
-  int fd_;
-  bool ok_ = false;
-};
-
-// Whether another process could lock the path now.
-bool FreeToLock(const std::string& cp932, int operation = LOCK_EX) {
-  int fd = open(Utf8(cp932).c_str(), O_RDONLY);
-  bool free = fd >= 0 && flock(fd, operation | LOCK_NB) == 0;
-  if (fd >= 0) close(fd);
-  return free;
-}
 
 // A clock whose sleeps run an action first.
 class ActingClock : public testing_support::FakeClock {
@@ -91,8 +66,8 @@ TEST_F(LockTest, WaitsABoundedTimeForAnotherHolder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     clock.sleeps.clear();
-    ForeignLock other(file, c.foreign);
-    ASSERT_TRUE(other.ok());
+    ForeignLock other(file, c.foreign == LOCK_EX);
+    ASSERT_TRUE(other.held());
     auto lock = platform::LockFile(file, c.kind, 3000);
     EXPECT_EQ(lock != nullptr, c.had);
     if (!c.had) {
@@ -106,8 +81,8 @@ TEST_F(LockTest, WaitsABoundedTimeForAnotherHolder) {
 }
 
 TEST_F(LockTest, IsHadOnceTheOtherHolderLetsGoAndKeptUntilItGoes) {
-  ForeignLock other(file, LOCK_EX);
-  ASSERT_TRUE(other.ok());
+  ForeignLock other(file);
+  ASSERT_TRUE(other.held());
   int polls = 0;
   clock.onSleep = [&] {
     if (++polls == 3) other.Release();
@@ -115,32 +90,32 @@ TEST_F(LockTest, IsHadOnceTheOtherHolderLetsGoAndKeptUntilItGoes) {
   auto lock = platform::LockFile(file, LockKind::Exclusive, 3000);
   ASSERT_NE(lock, nullptr);
   EXPECT_EQ(polls, 3);
-  EXPECT_FALSE(FreeToLock(file, LOCK_SH));
+  EXPECT_FALSE(testing_support::FreeToLock(file, false));
   lock.reset();
-  EXPECT_TRUE(FreeToLock(file));
+  EXPECT_TRUE(testing_support::FreeToLock(file));
 }
 
 TEST_F(LockTest, AFileReplacedWhileAwaitedIsLockedUnderItsName) {
-  ForeignLock other(file, LOCK_EX);
-  ASSERT_TRUE(other.ok());
+  ForeignLock other(file);
+  ASSERT_TRUE(other.held());
   clock.onSleep = [&] {
     WriteRaw(Utf8(dir / "new.vek"), "replacement");
     ASSERT_EQ(rename(Utf8(dir / "new.vek").c_str(), Utf8(file).c_str()), 0);
   };
   auto lock = platform::LockFile(file, LockKind::Exclusive, 3000);
   ASSERT_NE(lock, nullptr) << "the old file is still held by the other, the new one is free";
-  EXPECT_FALSE(FreeToLock(file)) << "the file under the name is the one locked";
+  EXPECT_FALSE(testing_support::FreeToLock(file)) << "the file under the name is the one locked";
 }
 
 TEST_F(LockTest, AFileNotMadeYetLocksItsFolder) {
   const std::string fresh = dir / "新規.vek";
   auto lock = platform::LockFile(fresh, LockKind::Exclusive, 0);
   ASSERT_NE(lock, nullptr);
-  EXPECT_FALSE(FreeToLock(dir.path()));
+  EXPECT_FALSE(testing_support::FreeToLock(dir.path()));
   lock.reset();
   {
-    ForeignLock other(dir.path(), LOCK_EX);
-    ASSERT_TRUE(other.ok());
+    ForeignLock other(dir.path());
+    ASSERT_TRUE(other.held());
     EXPECT_EQ(platform::LockFile(fresh, LockKind::Exclusive, 100), nullptr) << "another maker of the same file";
   }
   EXPECT_EQ(platform::LockFile(dir / "none/x.vek", LockKind::Exclusive, 0), nullptr) << "no folder to lock";
@@ -149,8 +124,8 @@ TEST_F(LockTest, AFileNotMadeYetLocksItsFolder) {
 TEST_F(LockTest, FoldersAreLockedThemselves) {
   auto lock = platform::LockFolder(dir.path(), LockKind::Exclusive, 0);
   ASSERT_NE(lock, nullptr);
-  EXPECT_FALSE(FreeToLock(dir.path()));
-  EXPECT_TRUE(FreeToLock(file));
+  EXPECT_FALSE(testing_support::FreeToLock(dir.path()));
+  EXPECT_TRUE(testing_support::FreeToLock(file));
   EXPECT_EQ(platform::LockFolder(file, LockKind::Exclusive, 0), nullptr);
   EXPECT_EQ(platform::LastError(), ENOTDIR);
   EXPECT_EQ(platform::LockFolder(dir / "none", LockKind::Exclusive, 0), nullptr);
@@ -166,9 +141,9 @@ TEST_F(LockTest, OneProcessNeverWaitsForItself) {
   EXPECT_NE(inFolder, nullptr) << "a new file in a folder this process holds";
   EXPECT_TRUE(clock.sleeps.empty());
   outer.reset();
-  EXPECT_FALSE(FreeToLock(file)) << "kept while one holder is left";
+  EXPECT_FALSE(testing_support::FreeToLock(file)) << "kept while one holder is left";
   inner.reset();
-  EXPECT_TRUE(FreeToLock(file));
+  EXPECT_TRUE(testing_support::FreeToLock(file));
 }
 
 TEST_F(LockTest, ALockEndsWithItsHolder) {
@@ -189,7 +164,7 @@ TEST_F(LockTest, ALockThatTheSystemRefusesFailsAtOnce) {
   platform::FailNthCall(platform::FileOp::Lock, 1);
   EXPECT_EQ(platform::LockFile(file, LockKind::Exclusive, 3000), nullptr);
   EXPECT_TRUE(clock.sleeps.empty());
-  EXPECT_TRUE(FreeToLock(file));
+  EXPECT_TRUE(testing_support::FreeToLock(file));
 }
 
 }  // namespace

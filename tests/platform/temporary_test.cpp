@@ -176,6 +176,10 @@ TEST_F(TemporaryFileTest, DebrisIsWhatAGoneOwnerLeft) {
   EXPECT_NE(ModeOf(dir / (".見積.vek." + alive + ".tmp")), 0u);
   EXPECT_TRUE(IsLink(dir / (".見積.vek." + dead + "-3.tmp")));
   EXPECT_EQ(ReadRaw(Utf8(victim)), "outside");
+  // Any name: "*" in the prefix.
+  EXPECT_EQ(platform::RemoveStaleTemporaries(dir.path(), ".*."), 1) << "the one of another name";
+  EXPECT_EQ(ReadRaw(Utf8(dir / (".他.vek." + dead + ".tmp"))), "");
+  EXPECT_EQ(ReadRaw(Utf8(dir / ".見積.vek.12a.tmp")), "no pid");
 }
 
 TEST_F(TemporaryFileTest, ATemporaryFileIsLockedWhileItsOwnerHasItOpen) {

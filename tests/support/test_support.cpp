@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,6 +92,22 @@ std::string SourceDir() {
 std::string BinaryDir() {
   const char* s = std::getenv("VEK_BINARY_DIR");
   return s ? s : ".";
+}
+
+ForeignLock::ForeignLock(const std::string& cp932Path, bool exclusive)
+    : fd_(open(Utf8(cp932Path).c_str(), O_RDONLY | O_CLOEXEC)) {
+  held_ = fd_ >= 0 && flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0;
+}
+
+void ForeignLock::Release() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  held_ = false;
+}
+
+bool FreeToLock(const std::string& cp932Path, bool exclusive) {
+  ForeignLock probe(cp932Path, exclusive);
+  return probe.held();
 }
 
 int DeadProcessId() {

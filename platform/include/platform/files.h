@@ -149,7 +149,7 @@ class TemporaryFile {
   bool committed_ = false;
 };
 
-// Temporary files of folder named from prefix and suffix whose owner is gone: the process their name carries
+// Temporary files of folder named from prefix (where a "*" stands for any text) and suffix whose owner is gone: the process their name carries
 // no longer runs and nobody holds their lock. Regular files only (links and folders of such names are left).
 std::vector<std::string> StaleTemporaries(const std::string& folder, std::string_view prefix,
                                           std::string_view suffix = ".tmp");

@@ -394,6 +394,28 @@ int CZkUtilities::ForceDeleteFolder(const std::string& folderArg) {
   return 0;
 }
 
+// ---- Locks ----
+
+std::unique_ptr<platform::FileLock> CZkUtilities::LockVekFile(const std::string& path, bool exclusive) {
+  auto lock = platform::LockFile(path, exclusive ? platform::LockKind::Exclusive : platform::LockKind::Shared,
+                                 kLockWait);
+  if (!lock) ZK_LOG(0, "見積保存ファイルをロックできません（他の処理が使用中）(%d)：%s", platform::LastError(), path.c_str());
+  return lock;
+}
+
+std::unique_ptr<platform::FileLock> CZkUtilities::LockWorkFolder(const std::string& folder) {
+  auto lock = platform::LockFolder(folder, platform::LockKind::Exclusive, kLockWait);
+  if (!lock) {
+    ZK_LOG(0, "作業フォルダをロックできません（他の処理が使用中）(%d)：%s", platform::LastError(), folder.c_str());
+    return lock;
+  }
+  // The INI and hand-over files are written beside their names as ".<name>.<pid>.tmp"; a writer that did not
+  // live to rename its file left it.
+  int removed = platform::RemoveStaleTemporaries(folder, ".*.");
+  if (removed > 0) ZK_LOG(2, "作業フォルダの書きかけの一時ファイルを削除しました（%d件）", removed);
+  return lock;
+}
+
 // ---- Pakkel ----
 
 int CZkUtilities::CompressFile(const std::string& pattern, const std::string& cabinetPath,

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/files.h"
 
 class CZkUtilities {
  public:
@@ -56,6 +59,15 @@ class CZkUtilities {
   static int DeleteFiles(const std::string& pattern);
   static int DeleteTempCabinetFiles(const std::string& path);
   static int ForceDeleteFolder(const std::string& folder);
+
+  // Locks that keep a second writer out (advisory; another operation's lock is waited for kLockWait ms at most).
+  static constexpr unsigned kLockWait = 15000;
+  // The estimate file for a change (exclusive) or for a read in several steps (shared); null when it cannot be
+  // had (logged).
+  static std::unique_ptr<platform::FileLock> LockVekFile(const std::string& path, bool exclusive);
+  // A work folder for an opening into it or a save from it (exclusive), its temporary files that writers cut short
+  // left removed; null when it cannot be had (logged).
+  static std::unique_ptr<platform::FileLock> LockWorkFolder(const std::string& folder);
 
   // Pakkel. Packing never follows a symbolic link (links are left out and logged) and leaves out the files of
   // the pattern's folder named in leftOut (names compared without regard to ASCII case).

@@ -43,6 +43,7 @@ constexpr char kTextCabinetDelete[] = "ＣＡＢファイル削除中にエラ�
 
 // The records of one save: what the work folder held (the past) and what the estimate file gets.
 struct CZkWorkFolderOperation::SaveRecords {
+  std::unique_ptr<platform::FileLock> folderLock;  // the work folder's, for the whole save
   HeaderData pastHeaderData{};
   HeaderInfo pastHeaderInfo{};
   HistoryData pastHistoryData{};
@@ -132,6 +133,9 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
                                         const void* pNewFileHistory, const std::string& cabinet,
                                         SaveRecords& r, char* pErrorCode) {
   if (!m_bExist) ZK_FAIL(title, zkerror::kWorkPath, kTextWorkPath);
+  // One save or opening at a time in a work folder.
+  r.folderLock = CZkUtilities::LockWorkFolder(m_strWorkPathName);
+  if (!r.folderLock) ZK_FAIL(title, zkerror::kCompress, kTextCompress);
   const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
   const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
 
@@ -237,6 +241,8 @@ int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pN
           }));
 
   ZK_LOG(2, "見積保存ファイルの書き出し");
+  auto vekLock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
+  ZK_STEP(kTitle, vekLock != nullptr);
   CZkVekFileReplace replace(vek);
   ZK_STEP(kTitle, replace.MakeBackup(pErrorCode));
   const std::int64_t expected = Model::kHistoryInfoOffset +
@@ -283,6 +289,8 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
   }
   // A new file renamed over the old one: the only copy is never cut short.
   ZK_LOG(2, "見積保存ファイルの書き出し");
+  auto vekLock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
+  ZK_STEP(kTitle, vekLock != nullptr);
   if (!platform::ReplaceFileAtomically(vek, image.data(), image.size())) {
     ZK_FAIL(kTitle, zkerror::kVekFileWrite, "見積保存ファイル書き出し中にエラーが発生しました");
   }
