@@ -7,9 +7,48 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
+
+// name as lookups compare it: ASCII letters upper-cased, double-byte characters as they are.
+std::string IniFoldName(std::string_view name);
+
+// The first item of a vector that bears a name (compared without regard to ASCII case), found through a hash
+// index, so that files of many sections and keys are read and written in time linear in their size. Items
+// appended to the vector are indexed at the next lookup; removals, and changes that a lookup notices (its hit
+// no longer bears the name), make the index be built anew. Whoever renames items in place calls Invalidate().
+class IniNameIndex {
+ public:
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+  template <class Item, class NameOf>
+  std::size_t Find(const std::vector<Item>& items, std::string_view name, NameOf nameOf) const {
+    for (int pass = 0; pass < 2; ++pass) {
+      if (items.size() < indexed_ || (indexed_ > 0 && std::string_view(nameOf(items[indexed_ - 1])) != last_)) {
+        Invalidate();
+      }
+      for (; indexed_ < items.size(); ++indexed_) first_.try_emplace(IniFoldName(nameOf(items[indexed_])), indexed_);
+      if (indexed_ > 0) last_ = nameOf(items[indexed_ - 1]);
+      auto it = first_.find(IniFoldName(name));
+      if (it == first_.end()) return npos;
+      if (IniFoldName(nameOf(items[it->second])) == it->first) return it->second;
+      Invalidate();
+    }
+    return npos;
+  }
+  void Invalidate() const {
+    first_.clear();
+    indexed_ = 0;
+    last_.clear();
+  }
+
+ private:
+  mutable std::unordered_map<std::string, std::size_t> first_;
+  mutable std::size_t indexed_ = 0;
+  mutable std::string last_;
+};
 
 struct IniEntry {
   std::string key;
@@ -25,6 +64,7 @@ struct IniSection {
   std::vector<IniEntry> entries;
   std::string header = {};              // the section's line as read
   std::vector<std::string> after = {};  // lines after its last entry
+  IniNameIndex keys = {};               // of entries, by key
 };
 
 // A whole INI file in memory, parsed from and written to bytes (no I/O). Serialize writes the lines that were
@@ -43,6 +83,9 @@ class IniDocument {
 
   std::vector<IniSection> sections;
   std::vector<std::string> preamble;  // lines before the first section (their keys belong to no section)
+
+ private:
+  IniNameIndex sectionIndex_;
 };
 
 // GetPrivateProfileString: copies at most size-1 bytes and a NUL (never splitting a double-byte character) and

@@ -265,7 +265,9 @@ void Decode(const Field& f, const std::string& value, unsigned char* record) {
       break;
     }
     case Kind::DateTime: {
-      VekDateTime d{};
+      // The record's padding byte after the seconds is zero too: {} need not clear padding.
+      VekDateTime d;
+      std::memset(&d, 0, sizeof d);
       d.Year = static_cast<std::int16_t>(DatePart(value, 0, 4));
       d.Month = static_cast<std::uint8_t>(DatePart(value, 4, 2));
       d.Day = static_cast<std::uint8_t>(DatePart(value, 6, 2));

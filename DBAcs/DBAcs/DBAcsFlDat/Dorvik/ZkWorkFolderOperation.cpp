@@ -9,6 +9,8 @@
 #include <new>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Dorvik.h"
@@ -592,6 +594,9 @@ Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFold
     noChange = true;
     return {};
   }
+  // Numbers and names of the entries so far, to find a repeated one at once.
+  std::unordered_set<int> numbers;
+  std::unordered_set<std::string> names;
   for (const platform::IniEntry& key : list->entries) {
     FeedbackEntry e{platform::IniValueToInt(value(key.key, "No"), 0), std::string(value(key.key, "FileName")),
                     platform::IniValueToInt(value(key.key, kModifyKey), 0)};
@@ -609,11 +614,9 @@ Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFold
       if (!IsPlainFile(path)) return {bad.code, "イメージファイルが見つからない"};
       if (e.No < 1) return {bad.code, "順番の値が正しくない"};
     }
-    for (const FeedbackEntry& earlier : entries) {
-      if (e.Modify != kModifyDelete && earlier.Modify != kModifyDelete && earlier.No == e.No) {
-        return {bad.code, "順番が重複しています"};
-      }
-      if (platform::EqualsNoCaseAscii(earlier.FileName, e.FileName)) return {bad.code, "イメージファイル名が重複しています"};
+    if (e.Modify != kModifyDelete && !numbers.insert(e.No).second) return {bad.code, "順番が重複しています"};
+    if (!names.insert(platform::IniFoldName(e.FileName)).second) {
+      return {bad.code, "イメージファイル名が重複しています"};
     }
     entries.push_back(std::move(e));
   }
@@ -657,8 +660,13 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   ImageNumbers numbers;
   for (const auto& image : old.images) numbers.Take(image.ImageNo);
   for (const auto& a : old.annotations) numbers.Take(a.ImageNo);
-  auto named = [&](std::size_t i, const std::string& name) {
-    return platform::EqualsNoCaseAscii(RecordName(old.images[i]), name);
+  // The records of each name (compared as file names are looked up), in list order.
+  std::unordered_map<std::string, std::vector<std::size_t>> byName;
+  for (std::size_t i = 0; i < n; ++i) byName[platform::IniFoldName(RecordName(old.images[i]))].push_back(i);
+  auto recordsOf = [&](const std::string& name) -> const std::vector<std::size_t>& {
+    static const std::vector<std::size_t> none;
+    auto it = byName.find(platform::IniFoldName(name));
+    return it == byName.end() ? none : it->second;
   };
 
   std::vector<const FeedbackEntry*> kept;
@@ -667,9 +675,7 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
       kept.push_back(&e);
       continue;
     }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (named(i, e.FileName)) dropped[i] = true;
-    }
+    for (std::size_t i : recordsOf(e.FileName)) dropped[i] = true;
   }
   std::stable_sort(kept.begin(), kept.end(), [](const FeedbackEntry* a, const FeedbackEntry* b) {
     return a->No < b->No;
@@ -678,12 +684,17 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   ImageLists out;
   std::int32_t lastNo = 0;
   for (const FeedbackEntry* e : kept) {
-    std::size_t i = 0;
-    while (i < n && (used[i] || dropped[i] || !named(i, e->FileName))) ++i;
+    std::size_t found = n;
+    for (std::size_t i : recordsOf(e->FileName)) {
+      if (!used[i] && !dropped[i]) {
+        found = i;
+        break;
+      }
+    }
     dorvik_sql::Image image{};
-    if (i < n) {
-      used[i] = true;
-      image = old.images[i];
+    if (found < n) {
+      used[found] = true;
+      image = old.images[found];
     } else {
       image.ImageNo = numbers.Next();
       std::memcpy(image.FileName, e->FileName.data(), e->FileName.size());
@@ -700,7 +711,11 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   }
 
   std::set<std::int32_t> keptNumbers, droppedNumbers;
-  for (const auto& image : out.images) keptNumbers.insert(image.ImageNo);
+  std::unordered_set<std::string> keptNames;
+  for (const auto& image : out.images) {
+    keptNumbers.insert(image.ImageNo);
+    keptNames.insert(platform::IniFoldName(RecordName(image)));
+  }
   for (std::size_t i = 0; i < n; ++i) {
     if (dropped[i]) droppedNumbers.insert(old.images[i].ImageNo);
   }
@@ -709,11 +724,9 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   }
 
   for (const FeedbackEntry& e : entries) {
-    if (e.Modify != kModifyDelete) continue;
-    bool stillNamed = std::any_of(out.images.begin(), out.images.end(), [&](const dorvik_sql::Image& image) {
-      return platform::EqualsNoCaseAscii(RecordName(image), e.FileName);
-    });
-    if (!stillNamed) unneeded.push_back(e.FileName);
+    if (e.Modify == kModifyDelete && !keptNames.count(platform::IniFoldName(e.FileName))) {
+      unneeded.push_back(e.FileName);
+    }
   }
   return out;
 }
