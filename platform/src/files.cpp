@@ -297,6 +297,15 @@ bool IsSymbolicLink(const std::string& path) {
   return lstat(sys.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+  std::string sys;
+  Seen seen;
+  if (!Resolve(path, sys, &seen)) return false;
+  if (seen.kind == Seen::Kind::Entry) return S_ISREG(seen.st.st_mode);
+  struct stat st;
+  return seen.kind == Seen::Kind::Unknown && lstat(sys.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
   out.clear();
   std::string sys;
@@ -341,6 +350,28 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
     if (entryOf(JoinSystem(folder, n), n, e)) out.push_back(std::move(e));
   }
   if (out.empty()) return Fail(ENOENT);
+  return true;
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderName>& out) {
+  out.clear();
+  std::string sys;
+  if (!Resolve(folder, sys)) return false;
+  DIR* d = opendir(sys.c_str());
+  if (!d) return Fail(errno);
+  while (dirent* e = readdir(d)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    FolderName n;
+    if (!FromSystemPath(e->d_name, n.name)) continue;  // a name with no CP932 form is none of ours
+    if (e->d_type != DT_UNKNOWN) {
+      n.regularFile = e->d_type == DT_REG;
+    } else {
+      struct stat st;
+      n.regularFile = fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    }
+    out.push_back(std::move(n));
+  }
+  closedir(d);
   return true;
 }
 

@@ -245,13 +245,19 @@ std::string IniDocument::Serialize() const {
   return out;
 }
 
-std::string IniFoldName(std::string_view name) {
-  std::string folded(name);
-  for (std::size_t i = 0; i < folded.size(); i = NextChar(folded, i)) {
-    char& c = folded[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+std::size_t IniHashName(std::string_view name) {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80 && IsLeadByte(c) && i + 1 < name.size()) {
+      h = (h ^ c) * 1099511628211ull;
+      c = static_cast<unsigned char>(name[++i]);  // a trail byte as it is
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<unsigned char>(c - 'a' + 'A');
+    }
+    h = (h ^ c) * 1099511628211ull;
   }
-  return folded;
+  return h;
 }
 
 namespace {
@@ -268,9 +274,7 @@ const IniSection* IniDocument::FindSection(std::string_view name) const {
 
 const IniEntry* IniDocument::FindEntry(std::string_view section, std::string_view key) const {
   const IniSection* s = FindSection(section);
-  if (!s) return nullptr;
-  std::size_t i = s->keys.Find(s->entries, key, EntryKey);
-  return i == IniNameIndex::npos ? nullptr : &s->entries[i];
+  return s ? s->FindEntry(key) : nullptr;
 }
 
 IniSection& IniDocument::AddSection(std::string_view name) {

@@ -32,6 +32,8 @@ inline bool IsFile(const std::string& p) { return GetPathKind(p) == PathKind::Fi
 inline bool IsFolder(const std::string& p) { return GetPathKind(p) == PathKind::Folder; }
 // The path itself is a symbolic link (a dangling one included).
 bool IsSymbolicLink(const std::string& path);
+// The path itself is a regular file (not a link to one), in one look.
+bool IsRegularFile(const std::string& path);
 
 // One entry of a folder search.
 struct FindEntry {
@@ -46,6 +48,14 @@ struct FindEntry {
 // "folder/*" (or "*.*") yields "." and ".." first. The other entries come in the byte order of their upper-cased
 // names. Gives false when nothing matches or the folder cannot be read.
 bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out);
+
+// The names in a folder (not "." and ".."), each with whether it is a regular file itself (not a link, not a
+// folder), in one read of the folder where the file system tells the kinds; false when it cannot be read.
+struct FolderName {
+  std::string name;  // CP932
+  bool regularFile = false;
+};
+bool ListFolder(const std::string& folder, std::vector<FolderName>& out);
 
 // Both paths name one existing file or folder (the same device and inode), through links and other names.
 bool SameFile(const std::string& a, const std::string& b);

@@ -544,13 +544,48 @@ bool IsPlainFileName(const std::string& name) {
 }
 
 // A regular file, not a folder and not a symbolic link.
-bool IsPlainFile(const std::string& path) {
-  return platform::GetPathKind(path) == platform::PathKind::File && !platform::IsSymbolicLink(path);
-}
+bool IsPlainFile(const std::string& path) { return platform::IsRegularFile(path); }
 
 bool Exists(const std::string& path) { return platform::Exists(path) || platform::IsSymbolicLink(path); }
 
 // ---- Feedback ----
+
+// File names compared as the file layer looks them up: ASCII letters without regard to case. Sets and maps of
+// them hold views of names that stay where they are while the set lives.
+struct NameHash {
+  std::size_t operator()(std::string_view name) const { return platform::IniHashName(name); }
+};
+struct NameEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return platform::EqualsNoCaseAscii(a, b); }
+};
+using NameSet = std::unordered_set<std::string_view, NameHash, NameEqual>;
+
+// What the Image folder holds, read once: whether a name (found as the file layer finds it, the exact name
+// first, else the first case variant) stands for a regular file, for something else, or for nothing.
+class FolderKinds {
+ public:
+  enum class Kind { None, RegularFile, Other };
+  explicit FolderKinds(const std::string& folder) {
+    platform::ListFolder(folder, m_names);
+    std::sort(m_names.begin(), m_names.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const platform::FolderName& n : m_names) {
+      const Kind kind = n.regularFile ? Kind::RegularFile : Kind::Other;
+      m_exact.emplace(n.name, kind);
+      m_anyCase.emplace(n.name, kind);  // the smallest variant of a spelling is kept
+    }
+  }
+  Kind Of(std::string_view name) const {
+    auto exact = m_exact.find(name);
+    if (exact != m_exact.end()) return exact->second;
+    auto variant = m_anyCase.find(name);
+    return variant == m_anyCase.end() ? Kind::None : variant->second;
+  }
+
+ private:
+  std::vector<platform::FolderName> m_names;
+  std::unordered_map<std::string_view, Kind> m_exact;
+  std::unordered_map<std::string_view, Kind, NameHash, NameEqual> m_anyCase;
+};
 
 struct FeedbackEntry {
   int No;
@@ -596,10 +631,17 @@ Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFold
   }
   // Numbers and names of the entries so far, to find a repeated one at once.
   std::unordered_set<int> numbers;
-  std::unordered_set<std::string> names;
+  NameSet names;
+  const FolderKinds images(imageFolder);
   for (const platform::IniEntry& key : list->entries) {
-    FeedbackEntry e{platform::IniValueToInt(value(key.key, "No"), 0), std::string(value(key.key, "FileName")),
-                    platform::IniValueToInt(value(key.key, kModifyKey), 0)};
+    const platform::IniSection* section = doc.FindSection(key.key);
+    auto entryValue = [section](std::string_view k) {
+      const platform::IniEntry* found = section ? section->FindEntry(k) : nullptr;
+      return found ? std::string_view(found->value) : std::string_view();
+    };
+    const std::string_view fileName = entryValue("FileName");
+    FeedbackEntry e{platform::IniValueToInt(entryValue("No"), 0), std::string(fileName),
+                    platform::IniValueToInt(entryValue(kModifyKey), 0)};
     ZK_LOG(3, "[%s]No=%d, FileName=%s, Modify=%d", key.key.c_str(), e.No, e.FileName.c_str(), e.Modify);
     if (e.FileName.empty()) return {bad.code, "イメージファイル名が指定されてない"};
     if (e.Modify < 0 || (e.Modify > 2 && e.Modify != kModifyDelete)) return {bad.code, "変更フラグの値が正しくない"};
@@ -607,15 +649,15 @@ Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFold
     if (!IsPlainFileName(e.FileName) || e.FileName.size() > kStoredNameWidth) {
       return {bad.code, "イメージファイル名が正しくない"};
     }
-    std::string path = CZkUtilities::JoinPath(imageFolder, e.FileName);
+    const FolderKinds::Kind kind = images.Of(e.FileName);
     if (e.Modify == kModifyDelete) {
-      if (Exists(path) && !IsPlainFile(path)) return {bad.code, "イメージファイル名が正しくない"};
+      if (kind == FolderKinds::Kind::Other) return {bad.code, "イメージファイル名が正しくない"};
     } else {
-      if (!IsPlainFile(path)) return {bad.code, "イメージファイルが見つからない"};
+      if (kind != FolderKinds::Kind::RegularFile) return {bad.code, "イメージファイルが見つからない"};
       if (e.No < 1) return {bad.code, "順番の値が正しくない"};
     }
     if (e.Modify != kModifyDelete && !numbers.insert(e.No).second) return {bad.code, "順番が重複しています"};
-    if (!names.insert(platform::IniFoldName(e.FileName)).second) {
+    if (!names.insert(fileName).second) {
       return {bad.code, "イメージファイル名が重複しています"};
     }
     entries.push_back(std::move(e));
@@ -623,8 +665,8 @@ Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFold
   return {};
 }
 
-std::string RecordName(const dorvik_sql::Image& image) {
-  return std::string(image.FileName, strnlen(image.FileName, sizeof image.FileName));
+std::string_view RecordName(const dorvik_sql::Image& image) {
+  return std::string_view(image.FileName, strnlen(image.FileName, sizeof image.FileName));
 }
 
 // Image numbers in use; Next() gives one that is not.
@@ -660,13 +702,20 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   ImageNumbers numbers;
   for (const auto& image : old.images) numbers.Take(image.ImageNo);
   for (const auto& a : old.annotations) numbers.Take(a.ImageNo);
-  // The records of each name (compared as file names are looked up), in list order.
-  std::unordered_map<std::string, std::vector<std::size_t>> byName;
-  for (std::size_t i = 0; i < n; ++i) byName[platform::IniFoldName(RecordName(old.images[i]))].push_back(i);
-  auto recordsOf = [&](const std::string& name) -> const std::vector<std::size_t>& {
-    static const std::vector<std::size_t> none;
-    auto it = byName.find(platform::IniFoldName(name));
-    return it == byName.end() ? none : it->second;
+  // The records of each name (compared as file names are looked up), in list order: the first of each name,
+  // and after each record the next of its name (n: none).
+  std::unordered_map<std::string_view, std::size_t, NameHash, NameEqual> firstOf;
+  std::vector<std::size_t> nextOf(n, n);
+  for (std::size_t i = n; i-- > 0;) {
+    auto [it, added] = firstOf.try_emplace(RecordName(old.images[i]), i);
+    if (!added) {
+      nextOf[i] = it->second;
+      it->second = i;
+    }
+  }
+  auto firstRecordOf = [&](const std::string& name) {
+    auto it = firstOf.find(name);
+    return it == firstOf.end() ? n : it->second;
   };
 
   std::vector<const FeedbackEntry*> kept;
@@ -675,7 +724,7 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
       kept.push_back(&e);
       continue;
     }
-    for (std::size_t i : recordsOf(e.FileName)) dropped[i] = true;
+    for (std::size_t i = firstRecordOf(e.FileName); i < n; i = nextOf[i]) dropped[i] = true;
   }
   std::stable_sort(kept.begin(), kept.end(), [](const FeedbackEntry* a, const FeedbackEntry* b) {
     return a->No < b->No;
@@ -684,13 +733,8 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   ImageLists out;
   std::int32_t lastNo = 0;
   for (const FeedbackEntry* e : kept) {
-    std::size_t found = n;
-    for (std::size_t i : recordsOf(e->FileName)) {
-      if (!used[i] && !dropped[i]) {
-        found = i;
-        break;
-      }
-    }
+    std::size_t found = firstRecordOf(e->FileName);
+    while (found < n && (used[found] || dropped[found])) found = nextOf[found];
     dorvik_sql::Image image{};
     if (found < n) {
       used[found] = true;
@@ -711,10 +755,10 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   }
 
   std::set<std::int32_t> keptNumbers, droppedNumbers;
-  std::unordered_set<std::string> keptNames;
+  NameSet keptNames;  // views into out.images, which grows no more
   for (const auto& image : out.images) {
     keptNumbers.insert(image.ImageNo);
-    keptNames.insert(platform::IniFoldName(RecordName(image)));
+    keptNames.insert(RecordName(image));
   }
   for (std::size_t i = 0; i < n; ++i) {
     if (dropped[i]) droppedNumbers.insert(old.images[i].ImageNo);
@@ -724,7 +768,7 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   }
 
   for (const FeedbackEntry& e : entries) {
-    if (e.Modify == kModifyDelete && !keptNames.count(platform::IniFoldName(e.FileName))) {
+    if (e.Modify == kModifyDelete && !keptNames.count(e.FileName)) {
       unneeded.push_back(e.FileName);
     }
   }
