@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 
@@ -273,6 +275,37 @@ TEST_F(Pakkel, PackingRemovesTheTemporaryFilesOfAGoneOwner) {
   std::vector<std::string> left;
   for (const auto& e : std::filesystem::directory_iterator(t / "tmp")) left.push_back(e.path().filename());
   EXPECT_EQ(left, std::vector<std::string>{"xx12.tmp"});
+}
+
+// A file whose archived DOS date or time is no day or time of the calendar keeps the time it was written at.
+TEST_F(Pakkel, AnImpossibleArchivedDateLeavesTheTimeAsWritten) {
+  struct Case {
+    const char* name;
+    std::uint16_t date, time;
+  } cases[] = {{"month 13", (44 << 9) | (13 << 5) | 1, 9 << 11},
+               {"month 0", (44 << 9) | (0 << 5) | 1, 9 << 11},
+               {"30 February", (44 << 9) | (2 << 5) | 30, 9 << 11},
+               {"hour 24", (44 << 9) | (5 << 5) | 1, 24 << 11}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder t;
+    std::vector<std::string> paths = Write(t / "Work", {{"a.txt", "abc"}});
+    ASSERT_EQ(Compress(t / "Work", paths, t / "d.cab"), 1);
+    // The first file record: its date and time, after the size, offset and folder index.
+    std::string cab = ReadRaw(t / "d.cab");
+    std::uint32_t files = 0;
+    std::memcpy(&files, cab.data() + 16, 4);
+    std::memcpy(cab.data() + files + 10, &c.date, 2);
+    std::memcpy(cab.data() + files + 12, &c.time, 2);
+    WriteRaw(t / "d.cab", cab);
+    const std::time_t before = std::time(nullptr);
+    ASSERT_EQ(uncompress_((t / "d.cab").c_str(), (t / "Out").c_str()), 1);
+    platform::FileTime lastWrite;
+    ASSERT_TRUE(platform::GetFileTimes(t / "Out/a.txt", nullptr, &lastWrite));
+    EXPECT_GE(lastWrite.seconds, before - 5);
+    EXPECT_LE(lastWrite.seconds, std::time(nullptr) + 5);
+    EXPECT_EQ(ReadRaw(t / "Out/a.txt"), "abc");
+  }
 }
 
 TEST_F(Pakkel, UnpacksCabinetsOfGcab) {

@@ -311,8 +311,9 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
 //
 // Files are written whole and put in place at once: a failed write leaves the old file and is reported with the
 // file's code. The photo-link file is well-formed XML: "&", "<" and ">" are written as entities, line ends and
-// other control characters inside a value as blanks, and bytes that are no Shift_JIS character (a double-byte
-// character cut at the field's width, a lead byte without its trail byte) are left out.
+// other control characters inside a value as blanks, a double-byte character cut at the field's width is left
+// out, and whatever else is no whole CP932 character (an unused byte, a lead byte without its trail byte, an
+// unassigned pair) is written as "?".
 //
 // Feedback: how the image lists are rebuilt from the checked entries of OvSvImge.ini.
 // - An entry names the image records of its FileName (ASCII letters compared without regard to case, as file
@@ -427,7 +428,6 @@ static_assert(std::size(kVistrelFields) == 37, "one element per field");
 
 #undef ZK_FIELD
 
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
 // A field's text up to its width or first NUL, without a double-byte character cut in half at its end.
 std::string FieldText(const char* field, std::size_t width) {
@@ -461,19 +461,33 @@ std::string IniValue(std::string text) {
   return platform::IniQuoteValue(text);
 }
 
-// Element content: entities for the markup characters, blanks for control characters, no stray bytes.
+// A double-byte character of CP932 (one that the code page assigns): a lead byte and its trail byte convert.
+bool IsCp932Pair(const std::string& s, std::size_t i) {
+  std::string utf8;
+  return platform::Cp932ToUtf8(std::string_view(s).substr(i, 2), utf8);
+}
+
+// Element content: entities for the markup characters, blanks for control characters, and "?" for whatever is
+// no whole CP932 character (a byte the code page leaves unused, a lead byte without its trail byte, an unassigned
+// pair), so that a strict reader takes the file.
 std::string XmlText(const std::string& s) {
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (platform::IsLeadByte(c)) {
-      if (i + 1 < s.size() && IsTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+      if (i + 1 < s.size() && IsCp932Pair(s, i)) {
         out.append(s, i, 2);
         ++i;
+      } else {
+        // An unassigned pair is one character the reader would refuse; a lead byte before a byte that can be
+        // no trail byte stands alone.
+        const unsigned char next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+        if ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC)) ++i;
+        out += '?';
       }
     } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
-      continue;  // no character of the encoding
+      out += '?';  // no character of the code page
     } else if (c < 0x20) {
       out += ' ';
     } else if (c == '&') {
