@@ -6,6 +6,7 @@
 #include "platform/com/hresult.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/ui/application.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/driver.h"
 
@@ -95,7 +96,20 @@ bool ScriptRunner::Settle() {
   return false;
 }
 
+// The step runs as a posted task, not in the timer's own handler: the event loop fires no timer again while its
+// handler runs, so a modal dialog opened by the step would never see the next tick.
 void ScriptRunner::Tick() {
+  if (finished_ || posted_) return;
+  posted_ = true;
+  std::weak_ptr<bool> alive = alive_;
+  ui::PostTask([this, alive] {
+    if (alive.expired()) return;
+    posted_ = false;
+    Advance();
+  });
+}
+
+void ScriptRunner::Advance() {
   if (finished_) return;
   if (hold_ == Hold::Pause) {
     if (platform::TickMilliseconds() < until_) return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ class ScriptRunner {
  private:
   void Finish(int code);
   void Tick();
+  void Advance();
   void Step();
   bool Execute(const Command& command);
   bool TakeEvent(const Command& command);
@@ -73,6 +75,8 @@ class ScriptRunner {
   platform::ui::Dialog* modalAtStart_ = nullptr;
   bool finished_ = false;
   int exitCode_ = kExitOk;
+  bool posted_ = false;  // a step is posted and has not run yet
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace pagehost
