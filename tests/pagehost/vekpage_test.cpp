@@ -169,6 +169,14 @@ TEST_F(VekpageTest, TheIdsOfAUtf8AndAShiftJisPageArriveAlike) {
   }
 }
 
+TEST_F(VekpageTest, TheSamplePageOpens) {
+  testing_support::WriteRaw(folder / "script.txt", "wait Quillon1 OnStatusChanged 1\nquit\n");
+  VekpageRun run = RunVekpage(
+      folder.path(), {testing_support::SourceDir() + "/examples/pages/quillon.html", "--script", "script.txt"}, registry);
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.lines, (std::vector<std::string>{kStatus1}));
+}
+
 TEST_F(VekpageTest, PageAndUsageMistakesEndWithCode2) {
   VekpageRun run = Run("<object id=X classid=\"clsid:{00000000-1111-2222-3333-444444444444}\"></object>", "quit\n");
   EXPECT_EQ(run.exitCode, 2);
