@@ -6,6 +6,7 @@
 #include "json_line.h"
 #include "platform/com/host.h"
 #include "platform/com/property_bag.h"
+#include "platform/module.h"
 #include "platform/registry.h"
 #include "platform/ui/application.h"
 #include "platform/ui/dialog.h"
@@ -107,16 +108,19 @@ bool PageHost::OpenObject(const PageObject& object, int top, ui::Rect& area, std
   if (com::Succeeded(hr)) {
     o.origin = "the registry (" + RegisteredLibrary(o.clsid) + ")";
   } else if (hr == com::REGDB_E_CLASSNOTREG) {
+    std::string tried;
     for (const char* library : kControlLibraries) {
       hr = com::CreateInstanceFromLibrary(library, o.clsid, o.dispatch);
       if (com::Succeeded(hr)) {
         o.origin = library;
         break;
       }
+      tried += std::string(tried.empty() ? " (" : "; ") + library + ": " +
+               (hr == com::CO_E_DLLNOTFOUND ? Cp932ToUtf8Lossy(platform::ModuleError()) : com::FormatHResult(hr));
     }
     if (!o.dispatch) {
       error = where + ": class " + GuidText(o.clsid) +
-              " is not registered, and no control library beside vekpage has it";
+              " is not registered, and no control library beside vekpage has it" + tried + ")";
       return false;
     }
   } else {
