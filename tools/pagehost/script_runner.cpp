@@ -60,6 +60,7 @@ void ScriptRunner::QueueLeadingAnswers() {
 }
 
 void ScriptRunner::Start() {
+  if (finished_) return;  // a mistake of the script showed while the page loaded
   host_.Window().onTimer = [this](int id) {
     if (id == kTickTimer) Tick();
   };
