@@ -35,23 +35,23 @@ void COleControl::AboutBox() {
   DoModalForDpi(about, *description_.aboutBox, IsCreated() ? this : nullptr, dpiX_, dpiY_);
 }
 
-com::HRESULT COleControl::DispAboutBox(com::DispatchCall&) {
+com::HRESULT COleControl::InvokeAboutBox(com::DispatchCall&) {
   AboutBox();
   return com::S_OK;
 }
 
-com::HRESULT COleControl::DispGetStatus(com::DispatchCall& call) {
+com::HRESULT COleControl::InvokeGetStatus(com::DispatchCall& call) {
   call.result = com::Variant::UI4(status_);
   return com::S_OK;
 }
 
 // The folded properties store nothing: the host's values reach the control as PARAM values only.
-com::HRESULT COleControl::DispGetText(com::DispatchCall& call) {
+com::HRESULT COleControl::InvokeGetText(com::DispatchCall& call) {
   call.result = com::Variant::Bstr(std::u16string());
   return com::S_OK;
 }
 
-com::HRESULT COleControl::DispSetText(com::DispatchCall&) {
+com::HRESULT COleControl::InvokeSetText(com::DispatchCall&) {
   SetModifiedFlag();
   return com::S_OK;
 }

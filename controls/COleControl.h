@@ -60,11 +60,11 @@ class COleControl : public platform::ui::Window {
   // Shows the about box (dialog 1) modally.
   virtual void AboutBox();
 
-  // The dispatch members of the skeleton (see AddSkeletonMembers).
-  platform::com::HRESULT DispAboutBox(platform::com::DispatchCall& call);
-  platform::com::HRESULT DispGetStatus(platform::com::DispatchCall& call);
-  platform::com::HRESULT DispGetText(platform::com::DispatchCall& call);
-  platform::com::HRESULT DispSetText(platform::com::DispatchCall& call);
+  // The dispatch members of the skeleton (see AddSkeletonMembers; ControlObject hands them to the table).
+  platform::com::HRESULT InvokeAboutBox(platform::com::DispatchCall& call);
+  platform::com::HRESULT InvokeGetStatus(platform::com::DispatchCall& call);
+  platform::com::HRESULT InvokeGetText(platform::com::DispatchCall& call);
+  platform::com::HRESULT InvokeSetText(platform::com::DispatchCall& call);
 
   // What the COM side hands on: the PARAM values of a page (or their defaults), the window's creation and end.
   platform::com::HRESULT LoadState(platform::com::IPropertyBag* bag);

@@ -30,6 +30,13 @@ class ControlObject
   ControlObject(platform::com::Module& module, const ControlDescription& description)
       : COleControl(description), lock_(module) {}
 
+  // The skeleton's dispatch members, as members of the control's first base: the table calls them on the
+  // control object itself.
+  platform::com::HRESULT DispAboutBox(platform::com::DispatchCall& call) { return InvokeAboutBox(call); }
+  platform::com::HRESULT DispGetStatus(platform::com::DispatchCall& call) { return InvokeGetStatus(call); }
+  platform::com::HRESULT DispGetText(platform::com::DispatchCall& call) { return InvokeGetText(call); }
+  platform::com::HRESULT DispSetText(platform::com::DispatchCall& call) { return InvokeSetText(call); }
+
   platform::com::HRESULT InitNew() override { return ResetState(); }
   platform::com::HRESULT Load(platform::com::IPropertyBag* bag) override { return LoadState(bag); }
 

@@ -22,7 +22,7 @@ std::mutex g_librariesMutex;
 std::vector<Library> g_libraries;
 
 // The DllGetClassObject of a library, loaded once for the process.
-HRESULT LoadLibrary(const std::string& name, const void* anchor, DllGetClassObjectFunction& getClassObject) {
+HRESULT LoadControlLibrary(const std::string& name, const void* anchor, DllGetClassObjectFunction& getClassObject) {
   ModuleHandle handle = LoadModuleFrom(name, anchor);
   if (!handle) return CO_E_DLLNOTFOUND;
   std::lock_guard<std::mutex> lock(g_librariesMutex);
@@ -84,7 +84,7 @@ HRESULT GetClassObjectFromLibraryFrom(const std::string& library, const void* an
   *out = nullptr;
   try {
     DllGetClassObjectFunction get = nullptr;
-    HRESULT hr = LoadLibrary(library, anchor, get);
+    HRESULT hr = LoadControlLibrary(library, anchor, get);
     if (Failed(hr)) return hr;
     return get(clsid, iid, out);
   } catch (const std::bad_alloc&) {

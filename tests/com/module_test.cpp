@@ -9,6 +9,7 @@
 #include "platform/com/connection.h"
 #include "platform/com/host.h"
 #include "platform/com/property_bag.h"
+#include "platform/com/registration.h"
 #include "platform/com/type_info.h"
 #include "test_control_library.h"
 #include "test_support.h"
@@ -114,9 +115,15 @@ TEST(ControlModule, AHostDrivesTheControlAcrossTheLibrary) {
   EXPECT_EQ(InvokeByName(control.Get(), "Throw", DISPATCH_METHOD, {}, nullptr), DISP_E_EXCEPTION)
       << "no exception leaves the library";
   ASSERT_EQ(Unadvise(control.Get(), coclass->eventInterface, cookie), S_OK);
+  info.Reset();
+  persist.Reset();
+  control.Reset();
+  EXPECT_EQ(FreeUnusedLibraries(), 1);
 }
 
 TEST(Host, CreatesFromALibraryByPathOrByName) {
+  // (A library already loaded would be found by its bare name.)
+  FreeUnusedLibraries();
   ComPtr<IDispatch> control;
   EXPECT_EQ(CreateInstanceFromLibrary("VekComTestCtl.dll", kClsidControl, control), CO_E_DLLNOTFOUND)
       << "not beside the program, nor on the module path";
@@ -140,6 +147,25 @@ TEST(Host, CreatesFromALibraryByPathOrByName) {
   ASSERT_EQ(CreateInstanceFromLibrary(LibraryPath(), kClsidControl, control), S_OK) << "and loads again";
   control.Reset();
   EXPECT_EQ(FreeUnusedLibraries(), 1);
+}
+
+// The registry as the environment tells it: a fake one serves as well as the file.
+TEST(Host, CreatesARegisteredClassAsTheEnvironmentTellsIt) {
+  testing_support::FakeEnvironmentScope fake;
+  fake.env.SetRegistry(ClassKey(kClsidControl) + "\\InprocServer32", "", LibraryPath());
+  fake.env.SetRegistry(ProgIdKey(kProgIdControl) + "\\CLSID", "@", FormatGuid(kClsidControl));
+  fake.env.SetRegistry(ClassKey(kClsidPage) + "\\InprocServer32", "", "/nowhere/libVekComTestCtl.so");
+  ComPtr<IDispatch> control;
+  EXPECT_EQ(CreateInstance(kProgIdControl, control), S_OK);
+  CLSID clsid;
+  EXPECT_EQ(ClsidFromText(kProgIdControl, &clsid), S_OK);
+  EXPECT_EQ(clsid, kClsidControl);
+  ComPtr<IDispatch> page;
+  EXPECT_EQ(CreateInstance(kClsidPage, page), CO_E_DLLNOTFOUND);
+  EXPECT_EQ(CreateInstance(kLibid, page), REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(ClsidFromProgId("", &clsid), CO_E_CLASSSTRING);
+  control.Reset();
+  FreeUnusedLibraries();
 }
 
 const TypeLib kOwnLib{kLibid, 1, 0, "Lib", {}, {}};

@@ -44,13 +44,16 @@ std::string WithoutTrailingSeparator(std::string key) {
   return key;
 }
 
+// A key's default value is named "" or "@", as in the registry stand-in.
+std::string ValueName(const std::string& name) { return name.empty() ? "@" : name; }
+
 }  // namespace
 
 bool FakeEnvironment::ReadRegistry(const std::string& key, const std::string& value, std::string& out) {
   std::string wanted = WithoutTrailingSeparator(key);
   for (const auto& [name, data] : registry) {
     if (platform::EqualsNoCaseAscii(WithoutTrailingSeparator(name.first), wanted) &&
-        platform::EqualsNoCaseAscii(name.second, value)) {
+        platform::EqualsNoCaseAscii(ValueName(name.second), ValueName(value))) {
       out = data;
       return true;
     }

@@ -30,7 +30,7 @@ class FakeClock : public platform::Clock {
 };
 
 // An environment whose every answer is a field; the registry is a table of (key, value) -> data, keys found
-// without regard to ASCII case and to one trailing "\".
+// without regard to ASCII case and to one trailing "\", a key's default value named "" or "@".
 class FakeEnvironment : public platform::Environment {
  public:
   std::string tempFolder = "/tmp";

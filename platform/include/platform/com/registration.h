@@ -1,27 +1,31 @@
 // Registration of a module into the registry stand-in (platform/registry.h), in the keys and values the system's
-// registry holds for an in-process control. With the module's library at /L/libQuillon.so:
+// registry holds for an in-process control. "@" is a key's default value; a key shown without a value is an empty
+// key. With the module's library at /L/libQuillon.so:
 //
-//   HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0                @ = library name
-//   HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0\FLAGS          @ = 0
-//   HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0\0\win32        @ = /L/libQuillon.so  (the file that holds the library)
-//   HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0\HELPDIR        @ = /L
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}                      @ = type name
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\ProgID               @ = ProgID                    (a class with a ProgID)
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\InprocServer32       @ = /L/libQuillon.so, ThreadingModel = Apartment
-//                                                        (no ThreadingModel value for ThreadingModel::None)
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\Control              (a key without values)        (controls only, as the
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\MiscStatus           @ = 0                          four keys below)
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\MiscStatus\1         @ = misc status in decimal ("131473" for 0x20191)
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\ToolboxBitmap32      @ = /L/libQuillon.so, 1        (when it has a bitmap)
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\TypeLib              @ = {LIBID}                    (when the module has one)
-//   HKEY_CLASSES_ROOT\CLSID\{CLSID}\Implemented Categories\{CATID}   (keys without values)
-//   HKEY_CLASSES_ROOT\ProgID                             @ = type name
-//   HKEY_CLASSES_ROOT\ProgID\CLSID                       @ = {CLSID}
-//   HKEY_CLASSES_ROOT\Component Categories\{CATID}       409 = description (the locale in hex; cut to 127
+//   the type library (one write):
+//     HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0              @ = the library's name
+//     HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0\FLAGS        @ = 0
+//     HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0\0\win32      @ = /L/libQuillon.so   (the file that holds it)
+//     HKEY_CLASSES_ROOT\TypeLib\{LIBID}\1.0\HELPDIR      @ = /L
+//   each class (one write each):
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}                     @ = type name
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\ProgID              @ = ProgID               (a class with a ProgID)
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\InprocServer32      @ = /L/libQuillon.so
+//                                                        ThreadingModel = Apartment, Free or Both (none for None)
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\Control                                      (a control)
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\MiscStatus          @ = 0                    (a control)
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\MiscStatus\1        @ = misc status, decimal ("131473" for 0x20191)
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\ToolboxBitmap32     @ = /L/libQuillon.so, 1  (a control with a bitmap)
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\TypeLib             @ = {LIBID}              (a control of a module with one)
+//     HKEY_CLASSES_ROOT\<ProgID>                          @ = type name            (a class with a ProgID)
+//     HKEY_CLASSES_ROOT\<ProgID>\CLSID                    @ = {CLSID}
+//   each component category of the module (one write each):
+//     HKEY_CLASSES_ROOT\Component Categories\{CATID}      409 = description (the locale in hex; cut to 127
 //                                                        characters)
+//   each category each class implements (one write each):
+//     HKEY_CLASSES_ROOT\CLSID\{CLSID}\Implemented Categories\{CATID}
 //
-// "@" is the default value (registry.h). Each step below is one write of the registry file, which lands whole or
-// not at all.
+// Each write lands whole or not at all (registry.h).
 #pragma once
 
 #include <string>
