@@ -36,6 +36,11 @@ std::string Utf8(std::string_view cp932);
 // as outPath + ".json".
 bool MakeVek(const std::string& json, const std::string& outPath, const std::string& tailPath = {});
 
+// s in single quotes for the shell.
+std::string ShellQuote(std::string_view s);
+// Runs a shell command; gives its exit status (-1 when it did not exit), and its stdout into output.
+int RunShell(const std::string& command, std::string* output = nullptr);
+
 // Runs work(0) ... work(count-1) in child processes that all start at once; true when every one returned true.
 bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work);
 
