@@ -613,6 +613,44 @@ TEST_F(ImageDialogTest, AFailedConfirmKeepsTheDialogOpen) {
   EXPECT_EQ(s->thumbnail.Height(), 194);
 }
 
+TEST_F(ImageDialogTest, OutOfMemoryChangesNothing) {
+  struct Case {
+    const char* name;
+    std::vector<int> before;  // clicks before memory runs out
+    int click;                // the click that finds no memory
+  } cases[] = {
+      {"turn", {}, CImageDialog::kIdTurnRight},
+      {"recommended size", {}, CImageDialog::kIdRecommended},
+      {"confirm", {CImageDialog::kIdTurnLeft}, CImageDialog::kIdConfirm},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string photo = Photo("P0009.jpg", 800, 600);
+    const std::string before = ReadRaw(photo);
+    auto s = Make("P0009.jpg");
+    CImageDialog& dlg = *s->dlg;
+    const int result = RunModal(dlg, [&] {
+      for (int id : c.before) Click(dlg, id);
+      const int turns = dlg.TurnCount();
+      const int width = dlg.WorkingImage()->Width();
+      quillon::FailNthPixelAllocation(1);
+      Click(dlg, c.click);
+      quillon::FailNthPixelAllocation(0);
+      EXPECT_EQ(messages.Ids(), std::vector<int>{quillon::kMsgOutOfMemory});
+      EXPECT_TRUE(dlg.IsModal());
+      EXPECT_EQ(dlg.TurnCount(), turns);
+      EXPECT_EQ(dlg.WorkingImage()->Width(), width);
+      EXPECT_TRUE(dlg.IsImageValid());
+      Click(dlg, CImageDialog::kIdClose);
+    });
+    EXPECT_EQ(result, ui::kIdCancel);
+    EXPECT_EQ(ReadRaw(photo), before);
+    EXPECT_FALSE(platform::Exists(photo + ".tmp"));
+    EXPECT_EQ(s->size, static_cast<std::int64_t>(before.size()));
+    messages.Clear();
+  }
+}
+
 // Pictures for people to look at: edit and view mode, 96 and 120 DPI.
 TEST_F(ImageDialogTest, Screenshots) {
   const std::string shots = testing_support::BinaryDir() + "/quillon_shots";
