@@ -1,10 +1,5 @@
 // Registrations end to end: the photo control's upload dialog posting through the real browser to the
 // image-server stand-in, which parses every body with Werkzeug and answers as each test scripts it.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,6 +13,7 @@ namespace {
 
 using namespace quillon_test;
 using quillon::CUploadDialog;
+using testing_support::ClosedPort;
 using testing_support::ImageServer;
 using testing_support::ReceivedRequest;
 namespace ui = platform::ui;
@@ -26,18 +22,6 @@ using Statuses = std::vector<std::pair<unsigned, std::string>>;
 
 // Registered at start-up and by ShowMode(2).
 const Statuses kStarted = {{1, ""}, {3, ""}};
-
-int ClosedPort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  close(s);
-  return ntohs(a.sin_port);
-}
 
 Statuses Plus(Statuses a, const Statuses& b) {
   a.insert(a.end(), b.begin(), b.end());
