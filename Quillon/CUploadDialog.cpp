@@ -146,9 +146,9 @@ UploadPump CUploadDialog::MakePump() {
   return pump;
 }
 
-void CUploadDialog::Post(std::string& body) {
-  com::Variant postData = com::Variant::Bytes(std::vector<std::uint8_t>(body.begin(), body.end()));
-  std::string().swap(body);
+void CUploadDialog::Post(RequestBody& body) {
+  // The body is handed on, not copied: it can be hundreds of megabytes.
+  com::Variant postData = com::Variant::Bytes(std::make_shared<const RequestBody>(std::move(body)));
   m_browser.Navigate2(com::Variant::Text(m_pCtrl->GetServerURL()), com::Variant(), com::Variant(),
                       std::move(postData), com::Variant::Text(RequestHeaders(kBoundary)));
 }
@@ -172,7 +172,7 @@ int CUploadDialog::StartStep1() {
 
   std::int64_t total = SumUploadSize(m_uploadSet, m_error);
   BuildResult built = BuildResult::Failed;
-  std::string body;
+  RequestBody body;
   if (total >= 0) {
     m_counters.total = total == 0 ? 1 : static_cast<std::uint64_t>(total);
     ProgressSetRange(kIdProgress, 0, 100);
@@ -196,7 +196,7 @@ void CUploadDialog::StartStep2() {
   // The browser set the bar to its own range while step 1 was sent; the files are counted in percent.
   ProgressSetRange(kIdProgress, 0, 100);
   ProgressSetPos(kIdProgress, 0);
-  std::string body;
+  RequestBody body;
   BuildResult built = BuildStep2Body(CollectInputs(), m_uploadSet, kBoundary, m_counters, MakePump(), body, m_error);
   if (built == BuildResult::Destroyed) return;
   EndWait();

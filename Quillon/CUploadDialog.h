@@ -10,6 +10,7 @@
 
 #include "CExplorer1.h"
 #include "ControlEventSink.h"
+#include "MultipartPart.h"
 #include "UploadError.h"
 #include "UploadInputs.h"
 #include "UploadProgress.h"
@@ -76,7 +77,7 @@ class CUploadDialog : public platform::ui::Dialog, public ControlEventSink {
   // What reading a file into a body does after each chunk; its pump tells whether this dialog still stands.
   UploadPump MakePump();
   // Posts a built body to the server; the body is given up.
-  void Post(std::string& body);
+  void Post(RequestBody& body);
 
   CQuillonCtrl* m_pCtrl;
   CExplorer1 m_browser;

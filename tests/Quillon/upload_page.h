@@ -37,8 +37,9 @@ class RelayBrowser : public web::Browser, private web::BrowserEvents {
 
   RelayBrowser(web::Browser& inner, std::vector<Seen>& seen) : inner_(inner), seen_(seen) { inner_.SetEvents(this); }
   ~RelayBrowser() override { inner_.SetEvents(nullptr); }
-  void Navigate2(const std::string& url, std::int32_t flags, const std::string& frame,
-                 std::optional<web::PostData> postData, const std::string& headers) override {
+  using web::Browser::Navigate2;
+  void Navigate2(const std::string& url, std::int32_t flags, const std::string& frame, web::SharedPostData postData,
+                 const std::string& headers) override {
     inner_.Navigate2(url, flags, frame, std::move(postData), headers);
   }
   std::shared_ptr<const web::Document> GetDocument() const override { return inner_.GetDocument(); }

@@ -1,6 +1,5 @@
 #include "platform/web/browser_control.h"
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -79,7 +78,7 @@ class BrowserControl final
     return com::S_OK;
   }
 
-  // Written out rather than through a dispatch table, so that the post data is not copied on its way in.
+  // Written out rather than through a dispatch table, whose conversion of the arguments would copy them.
   com::HRESULT Invoke(com::DISPID id, std::uint16_t flags, const std::vector<com::Variant>& args,
                       com::Variant* result) override {
     if (result) *result = com::Variant();
@@ -103,9 +102,10 @@ class BrowserControl final
     if (com::Failed(com::ChangeType(args[1], com::VT_I4, flags))) return com::DISP_E_TYPEMISMATCH;
     std::string frame, headers;
     if (!OptionalText(args[2], frame) || !OptionalText(args[4], headers)) return com::DISP_E_TYPEMISMATCH;
-    std::optional<PostData> post;
+    SharedPostData post;
     if (args[3].Type() == com::VT_BYTES) {
-      post.emplace(args[3].AsBytes());
+      post = args[3].SharedBytes();
+      if (!post) post = std::make_shared<const PostData>();
     } else if (args[3].Type() != com::VT_EMPTY) {
       return com::DISP_E_TYPEMISMATCH;
     }
