@@ -50,7 +50,6 @@ class CUploadDialog : public platform::ui::Dialog, public ControlEventSink {
   int GetStep() const { return m_nStep; }
   std::int32_t GetNavigateStatus() const { return m_nNavigateStatus; }
   const UploadCounters& GetCounters() const { return m_counters; }
-  CExplorer1& Browser() { return m_browser; }
 
  protected:
   bool OnInitDialog() override;
