@@ -2,7 +2,8 @@
 // ours (the photo control's upload dialog building both steps' bodies and posting them through the browser)
 // against `curl -F` posting the same ten files as one multipart body to the same server, in one run. Each side
 // runs in a process of its own; ours is timed inside its process from the start of the registration to its
-// status 4 (both steps), curl by its own total time. The stand-in parses every body with Werkzeug and writes
+// status 4 (both steps), curl by its own total time. Ours is also split at step 2: building its body (the files
+// read into memory, as a registration must before it posts) and posting it until the reply. The stand-in parses every body with Werkzeug and writes
 // the parts to its record folder, for both alike.
 //
 //   quillon_upload_bench [runs (default 3)]
@@ -27,6 +28,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/services.h"
 #include "platform/ui/window.h"
+#include "platform/web/browser_control.h"
 
 namespace {
 
@@ -41,8 +43,45 @@ std::string PhotoPath(const std::string& folder, int n) {
 }
 std::string EstimatePath(const std::string& folder) { return folder + "/estimate.vek"; }
 
+// The real browser, noting when each request is handed to it and when each reply page is complete.
+class TimedBrowser : public platform::web::Browser, private platform::web::BrowserEvents {
+ public:
+  std::vector<double> navigated, completed;
+
+  TimedBrowser() : inner_(platform::web::CreateBrowser()) { inner_->SetEvents(this); }
+  using platform::web::Browser::Navigate2;
+  void Navigate2(const std::string& url, std::int32_t flags, const std::string& frame,
+                 platform::web::SharedPostData postData, const std::string& headers) override {
+    navigated.push_back(bench::Now());
+    inner_->Navigate2(url, flags, frame, std::move(postData), headers);
+  }
+  std::shared_ptr<const platform::web::Document> GetDocument() const override { return inner_->GetDocument(); }
+
+ private:
+  void ProgressChange(std::int32_t progress, std::int32_t progressMax) override {
+    if (events_) events_->ProgressChange(progress, progressMax);
+  }
+  void DocumentComplete(const std::string& url) override {
+    completed.push_back(bench::Now());
+    if (events_) events_->DocumentComplete(url);
+  }
+  void NavigateError(const std::string& url, const std::string& frame, std::int32_t status, bool& cancel) override {
+    if (events_) events_->NavigateError(url, frame, status, cancel);
+  }
+
+  std::unique_ptr<platform::web::Browser> inner_;
+};
+
 // The control on a host window, as a page holds it, registering the files; the seconds it took, or < 0.
-double Register(const std::string& url, const std::string& folder) {
+// split: the seconds from step 1's reply until step 2's request was handed to the browser (building its body)
+// and from there until step 2's reply.
+double Register(const std::string& url, const std::string& folder, double split[2]) {
+  TimedBrowser* browser = nullptr;
+  platform::web::BrowserMakerScope maker([&browser] {
+    auto b = std::make_unique<TimedBrowser>();
+    browser = b.get();
+    return b;
+  });
   static com::Module module(quillon::QuillonModuleInfo());
   ui::ScriptedServices services;  // a message box would mean a failure: answered, never waited on
   ui::ServicesScope scope(services);
@@ -86,7 +125,11 @@ double Register(const std::string& url, const std::string& folder) {
   ctrl->StartRegistration();
   ui::RunUntil([&] { return status == 4 || ctrl->UploadDialog()->IsItemVisible(quillon::CUploadDialog::kIdButton); }, 600000);
   const double seconds = bench::Now() - start;
-  const bool done = status == 4;
+  const bool done = status == 4 && browser && browser->navigated.size() == 2 && browser->completed.size() == 2;
+  if (done) {
+    split[0] = browser->navigated[1] - browser->completed[0];
+    split[1] = browser->completed[1] - browser->navigated[1];
+  }
   window->DestroyControlWindow();
   host.Destroy();
   return done ? seconds : -1;
@@ -96,9 +139,10 @@ int OursChild(const std::string& url, const std::string& folder, const std::stri
   // The control's working folder lies in the profile.
   setenv("HOME", (folder + "/home").c_str(), 1);
   ui::EnsureApplication(true);
-  const double seconds = Register(url, folder);
+  double split[2] = {0, 0};
+  const double seconds = Register(url, folder, split);
   bench::ReportOwnPeak();
-  std::ofstream(timeFile) << seconds << "\n";
+  std::ofstream(timeFile) << seconds << " " << split[0] << " " << split[1] << "\n";
   return seconds < 0 ? 1 : 0;
 }
 
@@ -150,19 +194,23 @@ int main(int argc, char** argv) {
   const std::string url = server.Url("/upload");
   const std::string timeFile = folder + "/ours.time";
 
-  bench::Measure ours, peer, oursProcess;
+  bench::Measure ours, peer, oursProcess, build, post;
   for (int run = 0; run < runs; ++run) {
     // Each run starts with an empty record, so the server writes into the same amount of free space.
     server.Reset();
     server.KeepBodies(false);
     bench::Sample child = bench::RunChild({bench::SelfPath(), "ours", url, folder, timeFile});
-    double seconds = -1;
-    std::ifstream(timeFile) >> seconds;
+    double seconds = -1, split[2] = {0, 0};
+    std::ifstream(timeFile) >> seconds >> split[0] >> split[1];
     oursProcess.Keep(child);
     bench::Sample inside = child;
     inside.seconds = seconds;
     inside.ok = child.ok && seconds >= 0;
     ours.Keep(inside);
+    inside.seconds = split[0];
+    build.Keep(inside);
+    inside.seconds = split[1];
+    post.Keep(inside);
 
     server.Reset();
     server.KeepBodies(false);
@@ -170,8 +218,13 @@ int main(int argc, char** argv) {
   }
   bench::Report("upload", "ours (both steps)", ours);
   bench::Report("upload", "ours (whole process)", oursProcess);
+  bench::Report("step 2", "ours: building", build);
+  bench::Report("step 2", "ours: post and reply", post);
   bench::Report("upload", "curl -F", peer);
-  if (ours.ok && peer.ok) std::printf("ratio ours / curl: %.2f\n", ours.seconds / peer.seconds);
+  if (ours.ok && peer.ok) {
+    std::printf("ratio ours / curl: %.2f (step 2's post and reply alone / curl: %.2f)\n", ours.seconds / peer.seconds,
+                post.seconds / peer.seconds);
+  }
   server.Stop();
   bench::RemoveTree(folder);
   return ours.ok && peer.ok ? 0 : 1;
