@@ -69,7 +69,7 @@ class CrashTest : public op_fixture::OpFixture {
         Restore();
         const std::string out = Op(args, "strace -f -qq -o /dev/null -e trace=" + syscall + " -e inject=" + syscall +
                                              ":signal=SIGKILL:when=" + std::to_string(nth) + " ");
-        EXPECT_TRUE(out.empty() || Succeeded(out)) << "a failure reported: " << out;
+        EXPECT_TRUE(out.empty()) << "not killed: " << out;
         check();
         ++kills;
       }
