@@ -204,6 +204,7 @@ bool Build(Dialog& dialog, const DialogTemplate& t, Window* parent, QWidget* par
   d.ended = false;
   d.result = 0;
   Rect r = detail::ItemPixels(t.x, t.y, t.cx, t.cy, d.units);
+  d.templateRect = r;
   if (!detail::AttachWidget(dialog, parent, parentWidget, flags, r)) return false;
   QWidget* w = detail::WidgetOf(dialog);
   w->hide();
@@ -288,6 +289,8 @@ void Dialog::EndDialog(int result) {
 bool Dialog::IsModal() const { return dimpl_->modal; }
 
 int Dialog::TemplateId() const { return dimpl_->templateId; }
+
+Rect Dialog::TemplateRect() const { return dimpl_->templateRect; }
 
 BaseUnits Dialog::Units() const { return dimpl_->units; }
 
@@ -624,6 +627,11 @@ void Dialog::ProgressSetPos(int id, int pos) {
 int Dialog::ProgressPos(int id) const {
   auto* p = As<QProgressBar>(*dimpl_, id);
   return p ? p->value() : 0;
+}
+
+std::pair<int, int> Dialog::ProgressRange(int id) const {
+  auto* p = As<QProgressBar>(*dimpl_, id);
+  return p ? std::pair<int, int>(p->minimum(), p->maximum()) : std::pair<int, int>(0, 0);
 }
 
 void Dialog::ProgressSetBackground(int id, Colour colour) {

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/files.h"
 
 class CZkUtilities {
  public:
@@ -47,6 +50,9 @@ class CZkUtilities {
   // Appends source from offset to destination.
   static int CopyFiles(std::int64_t offset, const std::string& source, const std::string& destination);
   static int RemoveFile(const std::string& name);
+  // Gives an existing file normal attributes before it is replaced; a link is left as it is (it is replaced, and
+  // what it points to is not touched). False when the attributes cannot be set.
+  static bool MakeReplaceable(const std::string& name);
   // Deletes exactly the one named file or folder tree; 0 on success, else non-zero.
   static int DeleteFileByShell(const std::string& path);
   // 1 done, 0 old missing or failure, -2 new name taken. Never replaces.
@@ -57,8 +63,19 @@ class CZkUtilities {
   static int DeleteTempCabinetFiles(const std::string& path);
   static int ForceDeleteFolder(const std::string& folder);
 
-  // Pakkel.
-  static int CompressFile(const std::string& pattern, const std::string& cabinetPath);
+  // Locks that keep a second writer out (advisory; another operation's lock is waited for kLockWait ms at most).
+  static constexpr unsigned kLockWait = 15000;
+  // The estimate file for a change (exclusive) or for a read in several steps (shared); null when it cannot be
+  // had (logged).
+  static std::unique_ptr<platform::FileLock> LockVekFile(const std::string& path, bool exclusive);
+  // A work folder for an opening into it or a save from it (exclusive), its temporary files that writers cut short
+  // left removed; null when it cannot be had (logged).
+  static std::unique_ptr<platform::FileLock> LockWorkFolder(const std::string& folder);
+
+  // Pakkel. Packing never follows a symbolic link (links are left out and logged) and leaves out the files of
+  // the pattern's folder named in leftOut (names compared without regard to ASCII case).
+  static int CompressFile(const std::string& pattern, const std::string& cabinetPath,
+                          const std::vector<std::string>& leftOut = {});
   static int UncompressFile(const std::string& destinationFolder, const std::string& cabinetPath);
 
   // Bits of a buffer of length bytes taken as one bit string (byte 0 first, most significant bit first).

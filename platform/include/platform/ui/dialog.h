@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/window.h"
@@ -78,6 +79,9 @@ class Dialog : public Window {
   void EndDialog(int result);
   bool IsModal() const;  // a modal loop of this dialog is running
   int TemplateId() const;
+  // Where the template puts the dialog, in pixels (its size is the dialog's natural size, whatever Move did
+  // later); empty before its creation.
+  Rect TemplateRect() const;
 
   // The template's base units and rectangles in pixels.
   BaseUnits Units() const;
@@ -133,6 +137,7 @@ class Dialog : public Window {
   void ProgressSetRange(int id, int low, int high);
   void ProgressSetPos(int id, int pos);
   int ProgressPos(int id) const;
+  std::pair<int, int> ProgressRange(int id) const;  // low and high; (0, 0) for an id without a progress bar
   void ProgressSetBackground(int id, Colour colour);
 
  protected:
