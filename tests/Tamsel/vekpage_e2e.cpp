@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "fakes.h"
 #include "real_estimates.h"
 #include "test_support.h"
 #include "vekpage_process.h"
