@@ -39,9 +39,9 @@ bool CExplorer1::Create(unsigned style, const ui::Rect& rect, ui::Window& parent
   return true;
 }
 
-void CExplorer1::Navigate2(com::Variant URL, com::Variant Flags, com::Variant TargetFrameName,
+bool CExplorer1::Navigate2(com::Variant URL, com::Variant Flags, com::Variant TargetFrameName,
                            com::Variant PostData, com::Variant Headers) {
-  if (!m_pControl) return;
+  if (!m_pControl) return false;
   std::vector<com::Variant> args;
   args.reserve(5);
   args.push_back(std::move(URL));
@@ -50,7 +50,9 @@ void CExplorer1::Navigate2(com::Variant URL, com::Variant Flags, com::Variant Ta
   args.push_back(std::move(PostData));
   args.push_back(std::move(Headers));
   m_bDocumentPending = true;
-  m_pControl->Invoke(web::dispid::kNavigate2, com::DISPATCH_METHOD, args, nullptr);
+  if (com::Succeeded(m_pControl->Invoke(web::dispid::kNavigate2, com::DISPATCH_METHOD, args, nullptr))) return true;
+  m_bDocumentPending = false;
+  return false;
 }
 
 com::ComPtr<com::IDispatch> CExplorer1::GetDocument() {
@@ -77,8 +79,10 @@ void CExplorer1::ReleaseControl() {
 }
 
 void CExplorer1::Relay(com::DISPID dispid, const std::vector<com::Variant>& args) {
-  // A page with frames completes each frame too; the dialogs act on the navigation's own completion only.
+  // A page with frames completes each frame too, with the frame as its first argument; the dialogs act on the
+  // navigation's own completion only, and on one of them.
   if (dispid == kDispidDocumentComplete) {
+    if (args.empty() || args[0].AsDispatch() != m_pControl.Get()) return;
     if (!m_bDocumentPending) return;
     m_bDocumentPending = false;
   }

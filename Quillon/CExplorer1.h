@@ -34,7 +34,8 @@ class CExplorer1 : public platform::ui::Window, private platform::web::DownloadH
 
   // Navigate2 (DISPID 500): URL, flags, target frame, post data (a byte array) and headers (VT_EMPTY for
   // none). Of what the browser completes for it, one DocumentComplete reaches the sink: the navigation's own.
-  void Navigate2(platform::com::Variant URL, platform::com::Variant Flags, platform::com::Variant TargetFrameName,
+  // False when there is no browser control or it refused the navigation.
+  bool Navigate2(platform::com::Variant URL, platform::com::Variant Flags, platform::com::Variant TargetFrameName,
                  platform::com::Variant PostData, platform::com::Variant Headers);
   // Document (DISPID 203): the page shown (an IDispatch that answers platform::web::IHtmlDocument); null before
   // Create.

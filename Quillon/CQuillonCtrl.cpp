@@ -178,6 +178,9 @@ void CQuillonCtrl::DestroyChildDialogs() {
 void CQuillonCtrl::ShowMode(int mode) {
   if (mode < 0 || mode > 5) return;
   m_nMode = mode;
+  // The repaint is only queued, so it may come first: the host's handler of the status event may release the
+  // control, and nothing of it is used after that.
+  InvalidateControl();
   if (mode != 1) {
     const bool form = mode == 0;
     const bool upload = mode == 2 || mode == 4 || mode == 5;
@@ -185,7 +188,6 @@ void CQuillonCtrl::ShowMode(int mode) {
     if (m_pUploadDialog && m_pUploadDialog->IsCreated()) m_pUploadDialog->Show(upload);
     SetStatus((mode == 0 || mode == 3) ? 1 : 3, "");
   }
-  InvalidateControl();
 }
 
 void CQuillonCtrl::NotifyReturnButton(const std::string& btnId) {

@@ -146,11 +146,16 @@ UploadPump CUploadDialog::MakePump() {
   return pump;
 }
 
-void CUploadDialog::Post(RequestBody& body) {
+bool CUploadDialog::Post(RequestBody& body) {
   // The body is handed on, not copied: it can be hundreds of megabytes.
   com::Variant postData = com::Variant::Bytes(std::make_shared<const RequestBody>(std::move(body)));
-  m_browser.Navigate2(com::Variant::Text(m_pCtrl->GetServerURL()), com::Variant(), com::Variant(),
-                      std::move(postData), com::Variant::Text(RequestHeaders(kBoundary)));
+  const std::string url = m_pCtrl->GetServerURL();
+  if (m_browser.Navigate2(com::Variant::Text(url), com::Variant(), com::Variant(), std::move(postData),
+                          com::Variant::Text(RequestHeaders(kBoundary)))) {
+    return true;
+  }
+  ShowFailure(TableText(kMessageCannotConnectX, {url, static_cast<int>(com::E_FAIL)}), kCaptionBack);
+  return false;
 }
 
 int CUploadDialog::StartStep1() {
@@ -186,7 +191,10 @@ int CUploadDialog::StartStep1() {
     EndWait();
     return 0;
   }
-  Post(body);
+  if (!Post(body)) {
+    EndWait();
+    return 0;
+  }
   return 1;
 }
 
@@ -207,7 +215,7 @@ void CUploadDialog::StartStep2() {
   ProgressSetPos(kIdProgress, 0);
   SetItemText(kIdMessage, kTextUploading);
   m_nStep = 2;
-  Post(body);
+  Post(body);  // a refusal is shown; the wait ended above
 }
 
 void CUploadDialog::OnControlEvent(int id, com::DISPID dispid, const std::vector<com::Variant>& args) {

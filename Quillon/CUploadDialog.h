@@ -76,7 +76,8 @@ class CUploadDialog : public platform::ui::Dialog, public ControlEventSink {
   // What reading a file into a body does after each chunk; its pump tells whether this dialog still stands.
   UploadPump MakePump();
   // Posts a built body to the server; the body is given up.
-  void Post(RequestBody& body);
+  // Sends the body; false, with the failure shown, when the browser did not take it.
+  bool Post(RequestBody& body);
 
   CQuillonCtrl* m_pCtrl;
   CExplorer1 m_browser;

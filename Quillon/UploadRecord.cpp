@@ -23,21 +23,8 @@ std::string Right(std::string_view s, std::size_t n) {
 std::string KeyDate(std::string_view key) { return Left(key, 8); }
 std::string KeyTime(std::string_view key) { return Mid(key, 8, 6); }
 
-void Line(std::string& text, std::string_view key, int n, std::string_view value) {
-  text += key;
-  if (n > 0) text += std::to_string(n);
-  text += '=';
-  text += value;
-  text += "\r\n";
-}
-
-// The name after the last delimiter, the whole path without one.
-std::string FileNameOf(std::string_view path) {
-  std::size_t slash = platform::FindLastChar(path, platform::kDelimiter);
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-// CR LF, a lone CR and a lone LF each become one TAB, so the comment stays one record line.
+// CR LF, a lone CR and a lone LF each become one TAB, so a value (the comment, or a name that holds a line end)
+// stays one record line.
 std::string OneLine(std::string_view comment) {
   std::string out;
   out.reserve(comment.size());
@@ -51,6 +38,20 @@ std::string OneLine(std::string_view comment) {
     }
   }
   return out;
+}
+
+void Line(std::string& text, std::string_view key, int n, std::string_view value) {
+  text += key;
+  if (n > 0) text += std::to_string(n);
+  text += '=';
+  text += OneLine(value);
+  text += "\r\n";
+}
+
+// The name after the last delimiter, the whole path without one.
+std::string FileNameOf(std::string_view path) {
+  std::size_t slash = platform::FindLastChar(path, platform::kDelimiter);
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace
@@ -104,7 +105,7 @@ std::string BuildUploadRecordText(const UploadInputs& inputs, const UploadSet& s
   Line(text, "IDR", 0, set.imageFolder);
   Line(text, "ADD", 0, set.added ? "1" : "0");
   Line(text, "DEL", 0, set.deleted ? "1" : "0");
-  Line(text, "IFM2", 0, OneLine(set.comment));
+  Line(text, "IFM2", 0, set.comment);
   return text;
 }
 

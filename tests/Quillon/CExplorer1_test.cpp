@@ -148,10 +148,10 @@ TEST(CExplorer1, OneDocumentCompletePerNavigationReachesTheSink) {
   host.fake->DeliverDocumentComplete("<body>before any navigation</body>");
   EXPECT_TRUE(host.events.empty());
   host.browser->Navigate2(com::Variant::Text("http://s/1"), {}, {}, {}, {});
-  host.fake->DeliverDocumentComplete("<body>frame</body>", "http://s/frame");
   host.fake->DeliverDocumentComplete("<body>page</body>", "http://s/1");
+  host.fake->DeliverDocumentComplete("<body>again</body>", "http://s/again");
   ASSERT_EQ(host.events.size(), 1u);
-  EXPECT_EQ(host.events[0].args[1].AsText(), "http://s/frame");
+  EXPECT_EQ(host.events[0].args[1].AsText(), "http://s/1");
   // A navigation started by the handler of a completion gets its own.
   host.then = [&] {
     host.then = nullptr;

@@ -81,6 +81,18 @@ TEST(UploadDialog, AFileThatCannotBeReadStopsStepOne) {
   EXPECT_FALSE(platform::Exists(p.staging + "/S123_R72"));  // the size is taken before the record is written
 }
 
+TEST(UploadDialog, WithoutABrowserStepOneFailsAndSaysSo) {
+  UploadPage p(kUrl, UploadPage::Kind::NoBrowser);
+  p.ctrl().SetUploadSet(p.TypicalSet());
+  p.ctrl().ShowMode(2);
+  EXPECT_EQ(p.dialog().StartStep1(), 0);
+  EXPECT_EQ(p.Message(), TableMessage(1015, {kUrl, static_cast<int>(0x80004005u)}));
+  EXPECT_EQ(p.Caption(), "画像登録・削除画面へ");
+  EXPECT_TRUE(p.ButtonShown());
+  EXPECT_FALSE(p.ProgressShown());
+  EXPECT_EQ(ui::WaitCursorCount(), 0);
+}
+
 TEST(UploadDialog, AcceptedStepOneStartsStepTwoAndAcceptedStepTwoEndsOnce) {
   UploadPage p(kUrl);
   p.Start();

@@ -73,6 +73,22 @@ TEST(BuildUploadRecordText, NamesAreSentAsGiven) {
   EXPECT_EQ(Lines(record, "PSD1="), std::vector<std::string>{"PSD1=2"});
 }
 
+TEST(BuildUploadRecordText, ANameWithALineEndStaysOneLine) {
+  UploadInputs inputs;
+  inputs.estimateSlots[0] = {"a\r\nDEL=1.xls", "b\nDEL=1.vek", kAddedFileTime, ""};
+  UploadSet set;
+  set.photos = {{"/stage/p\nDEL=1.jpg", false, "p\rADD=0.jpg", 1, 2, "", ""}};
+  set.imageFolder = "/home/u\nADD=0";
+  std::string record = BuildUploadRecordText(inputs, set);
+  EXPECT_EQ(Lines(record, "AFN1="), std::vector<std::string>{"AFN1=a\tDEL=1.xls"});
+  EXPECT_EQ(Lines(record, "RFN1="), std::vector<std::string>{"RFN1=b\tDEL=1.vek"});
+  EXPECT_EQ(Lines(record, "PFN1="), std::vector<std::string>{"PFN1=p\tDEL=1.jpg"});
+  EXPECT_EQ(Lines(record, "PRF1="), std::vector<std::string>{"PRF1=p\tADD=0.jpg"});
+  EXPECT_EQ(Lines(record, "IDR="), std::vector<std::string>{"IDR=/home/u\tADD=0"});
+  EXPECT_EQ(Lines(record, "DEL="), std::vector<std::string>{"DEL=0"});
+  EXPECT_EQ(Lines(record, "ADD="), std::vector<std::string>{"ADD=0"});
+}
+
 TEST(BuildUploadRecordText, FlagsAndComment) {
   struct Case {
     const char* name;

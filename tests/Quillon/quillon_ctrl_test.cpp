@@ -81,6 +81,41 @@ TEST(QuillonCtrl, ShowModeTable) {
   EXPECT_TRUE(page.events.empty());
 }
 
+TEST(QuillonCtrl, ParamsAreReadInTheirOrder) {
+  for (int osMajor : {10, 5}) {
+    testing_support::FakeEnvironmentScope env;
+    env.env.osMajor = osMajor;
+    com::ComPtr<com::IPersistPropertyBag> persist;
+    ASSERT_EQ(com::CreateObject<CQuillonCtrl>(TestModule(), com::IPersistPropertyBag::kIid, persist.PutVoid()),
+              com::S_OK);
+    com::ComPtr<com::PropertyBag> bag = com::MakeObject<com::PropertyBag>();
+    bag->Set("DBEstimateFileName1", "e1.vek");
+    ASSERT_EQ(persist->Load(bag.Get()), com::S_OK);
+    std::vector<std::string> expected = {"FuncID", "ImageFolder", "ServerURL"};
+    if (osMajor < 6) expected.push_back("SystemFolder");
+    for (const char* name : {"NewItem", "MaxResolution", "MaxViewFileNum", "MaxByte", "AutoResizeWidth",
+                             "AutoResizeHeight", "MaxCommentByte", "TorvaneFileName", "TorvaneFileName2",
+                             "ImageServerURL"}) {
+      expected.push_back(name);
+    }
+    for (int n = 1; n <= 9; ++n) {
+      for (const char* name : {"DBImageFilePrtNM", "DBImageFileNM", "DBImageFileTime", "DBImageEntryTime",
+                               "DBImageFileSize"}) {
+        expected.push_back(name + std::to_string(n));
+      }
+    }
+    for (int n = 1; n <= 5; ++n) expected.push_back("ImageHistory" + std::to_string(n));
+    // The second file's other values are read only when it has a name.
+    for (const char* name : {"DBEstimateFileName1", "DBEstimateFilePrtName1", "DBEstimateFileTime1",
+                             "DBEstimateEntryTime1", "DBEstimateFileSize1", "DBEstimateFileName2", "DBComment",
+                             "BtnName", "GRP_CD", "MAP_ID", "BTN_ID", "BTN_ID2", "SES_ID", "CGI_ID", "UPLOAD_CHECK",
+                             "UploadColorChangeTime"}) {
+      expected.push_back(name);
+    }
+    EXPECT_EQ(bag->Reads(), expected) << osMajor;
+  }
+}
+
 TEST(QuillonCtrl, NumbersAndTheirDefaults) {
   struct Case {
     const char* name;
@@ -280,6 +315,22 @@ TEST(QuillonCtrl, FatalErrorShowsTheCloseButton) {
   std::string error;
   ASSERT_TRUE(platform::ui::driver::Click(upload, quillon::CUploadDialog::kIdButton, &error)) << error;
   EXPECT_EQ(page.Statuses(), std::vector<unsigned>{9});
+}
+
+TEST(QuillonCtrl, TheHostMayReleaseTheControlWhenItHearsOfAStatus) {
+  QuillonPage page(Params{{"FuncID", "0"}});
+  CQuillonCtrl* ctrl = page.ctrl;
+  com::ComPtr<com::EventSink> releaser =
+      com::MakeObject<com::EventSink>(quillon::kIidDQuillonEvents, [&page](com::DISPID id, const std::vector<com::Variant>&) {
+        if (id != 2 || !page.dispatch) return;
+        com::ComPtr<com::IControlWindow> window;
+        if (com::Succeeded(page.dispatch.As(window))) window->DestroyControlWindow();
+        page.dispatch.Reset();
+      });
+  std::uint32_t cookie = 0;
+  ASSERT_EQ(com::Advise(page.dispatch.Get(), quillon::kIidDQuillonEvents, releaser.Get(), &cookie), com::S_OK);
+  ctrl->ShowMode(2);  // the control is gone when this returns; the sanitizer build tells a use after its end
+  EXPECT_FALSE(page.dispatch);
 }
 
 TEST(QuillonCtrl, ImageFolderOnlyWhenItExists) {

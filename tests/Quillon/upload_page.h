@@ -86,11 +86,16 @@ class UploadPage {
   web::BrowserMakerScope maker_;
 
  public:
-  enum class Kind { Fake, Real };
+  enum class Kind { Fake, Real, NoBrowser };  // NoBrowser: the browser control cannot be made
 
   explicit UploadPage(const std::string& serverUrl, Kind kind = Kind::Fake)
-      : browser_(kind == Kind::Real ? web::CreateBrowser({5000, 10000}) : std::make_unique<web::FakeBrowser>()),
-        maker_([this] { return std::make_unique<RelayBrowser>(*browser_, seen); }) {
+      : browser_(kind == Kind::Real       ? web::CreateBrowser({5000, 10000})
+                 : kind == Kind::NoBrowser ? nullptr
+                                           : std::make_unique<web::FakeBrowser>()),
+        maker_([this]() -> std::unique_ptr<web::Browser> {
+          if (!browser_) return nullptr;
+          return std::make_unique<RelayBrowser>(*browser_, seen);
+        }) {
     if (kind == Kind::Fake) fake = static_cast<web::FakeBrowser*>(browser_.get());
     env_.env.profileFolder = home_.path();
     staging = home_.path() + "/zentrovia/ImageUploadTemp";
