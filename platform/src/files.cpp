@@ -287,6 +287,8 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
     if (stat(full.c_str(), &st) != 0) st = lst;
     e.isFolder = S_ISDIR(st.st_mode);
     e.size = e.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
+    e.lastWrite.seconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    e.lastWrite.nanoseconds = static_cast<std::int32_t>(st.st_mtim.tv_nsec);
     return FromSystemPath(shown, e.name);
   };
   if (!HasWildcard(name)) {
@@ -803,7 +805,11 @@ bool SetFileTimes(const std::string& path, const FileTime* creation, const FileT
   return true;
 }
 
-std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path) {
+std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path) { return Take(path, true); }
+
+std::unique_ptr<FileLock> FileLock::TryAcquire(const std::string& path) { return Take(path, false); }
+
+std::unique_ptr<FileLock> FileLock::Take(const std::string& path, bool wait) {
   std::string sys;
   if (!Resolve(path, sys)) return nullptr;
   if (Injected(FileOp::Open)) return nullptr;
@@ -820,7 +826,7 @@ std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path) {
     detail::NoteCreated(folder, name);
   }
   int r;
-  while ((r = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+  while ((r = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
   if (r != 0) {
     int saved = errno;

@@ -379,6 +379,27 @@ TEST_F(FilesTest, FileTimes) {
   EXPECT_FALSE(platform::SetFileTimes(P("none"), nullptr, &written));
 }
 
+TEST_F(FilesTest, SearchEntriesCarryTheLastWrite) {
+  Make("a.jpg");
+  const platform::FileTime written{1236236889, 7000};
+  ASSERT_TRUE(platform::SetFileTimes(P("a.jpg"), nullptr, &written));
+  std::vector<platform::FindEntry> found;
+  ASSERT_TRUE(platform::FindFiles(P("*.JPG"), found));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].lastWrite.seconds, written.seconds);
+  EXPECT_EQ(found[0].lastWrite.nanoseconds, written.nanoseconds);
+}
+
+TEST_F(FilesTest, LockTakenOnlyWhenFree) {
+  const std::string path = P("held.lock");
+  std::unique_ptr<platform::FileLock> first = platform::FileLock::TryAcquire(path);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(platform::FileLock::TryAcquire(path), nullptr) << "a second holder is refused at once";
+  first.reset();
+  EXPECT_NE(platform::FileLock::TryAcquire(path), nullptr) << "free again once the first holder goes";
+  EXPECT_EQ(platform::FileLock::TryAcquire(P("missing/held.lock")), nullptr);
+}
+
 // Runs in a fixed time zone (nine hours east, no summer time) for the life of the object.
 class TimeZoneScope {
  public:

@@ -38,6 +38,7 @@ struct FindEntry {
   bool isFolder = false;
   bool isSymlink = false;
   std::int64_t size = 0;
+  FileTime lastWrite;  // read with the entry, so a caller that sorts by it needs no second look
 };
 
 // Searches "folder/pattern" like FindFirstFile: `*` and `?` in the last component, matched without regard to
@@ -141,11 +142,14 @@ class FileLock {
  public:
   // Waits for the lock; nullptr when the lock file cannot be opened or locked.
   static std::unique_ptr<FileLock> Acquire(const std::string& path);
+  // Takes the lock only when nobody holds it; nullptr at once otherwise (LastError EWOULDBLOCK).
+  static std::unique_ptr<FileLock> TryAcquire(const std::string& path);
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
  private:
+  static std::unique_ptr<FileLock> Take(const std::string& path, bool wait);
   explicit FileLock(int fd) : fd_(fd) {}
   int fd_;
 };
