@@ -100,18 +100,8 @@ TEST(FileEntryList, EntriesFromPathsAndCopies) {
   EXPECT_EQ(list.FindPath("/写真/missing.jpg"), nullptr);
 }
 
-// Runs in a fixed time zone for the life of the object.
-class TimeZoneScope {
- public:
-  explicit TimeZoneScope(const char* tz) : tz_("TZ", tz) { tzset(); }
-  ~TimeZoneScope() { tzset(); }
-
- private:
-  testing_support::EnvVarScope tz_;
-};
-
 TEST(FileEntryList, FoundFilesCarryLocalTimeKeysAndTheirSize) {
-  TimeZoneScope tz("JST-9");
+  testing_support::TimeZoneScope tz("JST-9");
   testing_support::TempFolder dir;
   const std::string path = dir / "photo.jpg";
   ASSERT_TRUE(platform::WriteFile(path, "12345", 5));

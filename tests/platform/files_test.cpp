@@ -400,19 +400,9 @@ TEST_F(FilesTest, LockTakenOnlyWhenFree) {
   EXPECT_EQ(platform::FileLock::TryAcquire(P("missing/held.lock")), nullptr);
 }
 
-// Runs in a fixed time zone (nine hours east, no summer time) for the life of the object.
-class TimeZoneScope {
- public:
-  explicit TimeZoneScope(const char* tz) : tz_("TZ", tz) { tzset(); }
-  ~TimeZoneScope() { tzset(); }
-
- private:
-  testing_support::EnvVarScope tz_;
-};
-
 TEST(Clock, LocalTimeFileTimeAndDosDateTime) {
   {
-    TimeZoneScope zone("JST-9");
+    testing_support::TimeZoneScope zone("JST-9");
     platform::FileTime t;
     ASSERT_TRUE(platform::LocalToFileTime({2024, 5, 1, 9, 30, 0, 250, 0}, t));
     EXPECT_EQ(t.seconds, 1714523400);
