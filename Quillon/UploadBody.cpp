@@ -1,6 +1,7 @@
 #include "UploadBody.h"
 
 #include <memory>
+#include <new>
 
 #include "FileErrorCause.h"
 #include "MultipartPart.h"
@@ -40,10 +41,8 @@ BuildResult FinishBody(std::string& body, const UploadInputs& inputs, std::strin
   return BuildResult::Built;
 }
 
-}  // namespace
-
-BuildResult BuildStep1Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error) {
+BuildResult Step1(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
+                  UploadCounters& counters, const UploadPump& pump, std::string& postData, UploadError& error) {
   if (!CheckSessionId(inputs, error)) return BuildResult::Failed;
   const std::string path = UploadRecordPath(inputs);
   if (!WriteUploadRecord(path, BuildUploadRecordText(inputs, set), error)) return BuildResult::Failed;
@@ -59,11 +58,12 @@ BuildResult BuildStep1Body(const UploadInputs& inputs, const UploadSet& set, std
   return FinishBody(body, inputs, boundary, counters, pump, postData, error);
 }
 
-BuildResult BuildStep2Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error) {
+BuildResult Step2(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
+                  UploadCounters& counters, const UploadPump& pump, std::string& postData, UploadError& error) {
   if (!CheckSessionId(inputs, error)) return BuildResult::Failed;
   std::string body;
-  body.reserve(counters.total);
+  // The body holds every file: room for all of them at once saves copying it while it grows.
+  if (counters.total < body.max_size()) body.reserve(counters.total);
   // Indexes, not iterators: the pump runs between files.
   for (std::size_t i = 0; i < set.estimateFiles.size(); ++i) {
     BuildResult r = WriteFilePart(body, boundary, "EstimateFile" + std::to_string(i + 1), set.estimateFiles[i],
@@ -77,6 +77,29 @@ BuildResult BuildStep2Body(const UploadInputs& inputs, const UploadSet& set, std
     if (r != BuildResult::Built) return r;
   }
   return FinishBody(body, inputs, boundary, counters, pump, postData, error);
+}
+
+// A body that does not fit in memory ends the build with message 1002.
+template <typename Build>
+BuildResult OutOfMemoryAsMessage(UploadError& error, Build build) {
+  try {
+    return build();
+  } catch (const std::bad_alloc&) {
+    error = {kMessageOutOfMemory, {}, 0};
+    return BuildResult::Failed;
+  }
+}
+
+}  // namespace
+
+BuildResult BuildStep1Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
+                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error) {
+  return OutOfMemoryAsMessage(error, [&] { return Step1(inputs, set, boundary, counters, pump, postData, error); });
+}
+
+BuildResult BuildStep2Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
+                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error) {
+  return OutOfMemoryAsMessage(error, [&] { return Step2(inputs, set, boundary, counters, pump, postData, error); });
 }
 
 }  // namespace quillon

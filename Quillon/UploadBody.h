@@ -1,4 +1,4 @@
-// The request bodies of the two registration steps.
+// The request bodies of the two registration steps. A body that does not fit in memory fails with message 1002.
 #pragma once
 
 #include <string>

@@ -7,6 +7,8 @@ namespace quillon {
 
 // "ファイルの読み込みに失敗しました[%s][%d]。（SE0012)": the path and the cause number.
 inline constexpr int kMessageFileReadFailed = 1012;
+// "メモリー不足です。処理を続行できません。\nシステム管理者にお問い合わせください。(SE0002)": no arguments.
+inline constexpr int kMessageOutOfMemory = 1002;
 
 enum class BuildResult {
   Failed,     // error tells why; nothing is to be posted

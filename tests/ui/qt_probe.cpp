@@ -18,6 +18,20 @@ platform::ui::Colour PixelAt(platform::ui::Window& window, int x, int y) {
   return platform::ui::Rgb(c.red(), c.green(), c.blue());
 }
 
+int CountColour(platform::ui::Window& window, const platform::ui::Rect& rect, platform::ui::Colour colour) {
+  QWidget* w = platform::ui::detail::WidgetOf(window);
+  if (!w) return 0;
+  QImage image = w->grab(QRect(rect.left, rect.top, rect.Width(), rect.Height())).toImage();
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      QColor c = image.pixelColor(x, y);
+      if (c.red() == colour.r && c.green() == colour.g && c.blue() == colour.b) ++n;
+    }
+  }
+  return n;
+}
+
 std::string ItemFamily(platform::ui::Dialog& dialog, int id) {
   QWidget* w = platform::ui::detail::ItemWidget(dialog, id);
   return w ? QFontInfo(w->font()).family().toStdString() : std::string();

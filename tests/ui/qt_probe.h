@@ -10,6 +10,8 @@ namespace ui_probe {
 
 // The colour at a point of the window's picture (client coordinates, children included).
 platform::ui::Colour PixelAt(platform::ui::Window& window, int x, int y);
+// How many pixels of a rectangle of the window's picture (client coordinates) have exactly that colour.
+int CountColour(platform::ui::Window& window, const platform::ui::Rect& rect, platform::ui::Colour colour);
 // The family and pixel size of a control's font, or of a window's.
 std::string ItemFamily(platform::ui::Dialog& dialog, int id);
 int ItemPixelSize(platform::ui::Dialog& dialog, int id);

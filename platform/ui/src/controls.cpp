@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -111,6 +112,11 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
       if (r->kind != ControlKind::Static && r->kind != ControlKind::Link && r->kind != ControlKind::Picture) {
         dialog_->ApplyColours(*r);
+        // A multi-line edit's page was filled before its paint arrived: fill it in the colours now asked.
+        auto* box = qobject_cast<QPlainTextEdit*>(r->widget);
+        if (box && watched == box->viewport()) {
+          QPainter(box->viewport()).fillRect(static_cast<QPaintEvent*>(event)->rect(), box->palette().color(QPalette::Base));
+        }
       }
       return false;
     case QEvent::FocusIn:
@@ -120,15 +126,15 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
       }
       return false;
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease: {
-      if (r->kind != ControlKind::ListView) return false;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress: {
+      if (r->kind != ControlKind::ListView || r->batching) return false;
       auto* table = static_cast<QTableWidget*>(r->widget);
-      auto* mouse = static_cast<QMouseEvent*>(event);
       if (watched == table->horizontalHeader()->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
           r->headerPressed = true;
           r->draggedColumn = -1;
-        } else {
+        } else if (event->type() == QEvent::MouseButtonRelease) {
           int column = r->draggedColumn;
           r->headerPressed = false;
           r->draggedColumn = -1;
@@ -141,13 +147,22 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
             if (dialog_ && d->self) WindowAccess::OnListNotify(*d->self, n);
           }
         }
-      } else if (watched == table->viewport() && event->type() == QEvent::MouseButtonRelease &&
-                 mouse->button() == Qt::LeftButton) {
-        // The view took the click's selection when the button went down.
+        return false;
+      }
+      // The view changes a row's selection and focus in steps; a person's one click or key is one change of
+      // each row's state, so the view takes the input first and the rows are compared afterwards.
+      r->batching = true;
+      QApplication::sendEvent(watched, event);
+      r->batching = false;
+      if (!dialog_) return true;
+      dialog_->ListChanged(*r);
+      if (watched != table->viewport() || event->type() != QEvent::MouseButtonRelease) return true;
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() == Qt::LeftButton && dialog_ && dialog_->self) {
         ListNotification n{r->id, ListEvent::Click, table->rowAt(mouse->position().toPoint().y())};
         WindowAccess::OnListNotify(*dialog_->self, n);
       }
-      return false;
+      return true;
     }
     default:
       return false;
@@ -155,6 +170,31 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
 }
 
 namespace {
+
+// The system's check box takes a click anywhere in its rectangle. It and the group box fill their backgrounds
+// themselves, after the colours were asked for.
+class CheckBox : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+  void paintEvent(QPaintEvent* event) override {
+    QPainter(this).fillRect(rect(), palette().color(QPalette::Window));
+    QCheckBox::paintEvent(event);
+  }
+};
+
+class GroupBox : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter(this).fillRect(rect(), palette().color(QPalette::Window));
+    QGroupBox::paintEvent(event);
+  }
+};
 
 QWidget* MakeEdit(DialogImpl* d, ControlRecord* r, QWidget* parent, const QString& caption) {
   const unsigned s = r->style;
@@ -230,6 +270,8 @@ QWidget* MakeList(DialogImpl* d, ControlRecord* r, QWidget* parent) {
   });
   header->viewport()->installEventFilter(d->events);
   t->viewport()->installEventFilter(d->events);
+  // A list view that gets the focus focuses no row by itself, as the system's does not.
+  t->setCurrentIndex(QModelIndex());
   return t;
 }
 
@@ -253,8 +295,7 @@ QWidget* MakeWidget(DialogImpl* d, ControlRecord* r, QWidget* parent, const Cont
       return b;
     }
     case ControlKind::CheckBox: {
-      auto* b = new QCheckBox(caption, parent);
-      b->setAutoFillBackground(true);
+      auto* b = new CheckBox(caption, parent);
       QObject::connect(b, &QCheckBox::clicked, b, [d, r] { d->Command(r->id, notify::kClicked); });
       return b;
     }
@@ -275,7 +316,7 @@ QWidget* MakeWidget(DialogImpl* d, ControlRecord* r, QWidget* parent, const Cont
       return b;
     }
     case ControlKind::GroupBox: {
-      auto* g = new QGroupBox(caption, parent);
+      auto* g = new GroupBox(caption, parent);
       g->setAttribute(Qt::WA_TransparentForMouseEvents);
       return g;
     }

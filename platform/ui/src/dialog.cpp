@@ -120,7 +120,10 @@ void DialogImpl::ApplyColours(ControlRecord& r) {
   p.setColor(QPalette::Disabled, QPalette::Window, brush);
   p.setColor(QPalette::Disabled, QPalette::Base, brush);
   r.widget->setPalette(p);
-  r.widget->setAutoFillBackground(r.kind == ControlKind::CheckBox || r.kind == ControlKind::GroupBox);
+}
+
+void DialogImpl::ApplyAllColours() {
+  for (ControlRecord* r : controls) ApplyColours(*r);
 }
 
 namespace {
@@ -137,7 +140,7 @@ unsigned RowState(QTableWidget* t, int row) {
 }  // namespace
 
 void DialogImpl::ListChanged(ControlRecord& r) {
-  if (creating || r.settingText || !self) return;
+  if (creating || r.settingText || r.batching || !self) return;
   auto* t = static_cast<QTableWidget*>(r.widget);
   const int rows = t->rowCount();
   std::vector<unsigned> now(static_cast<std::size_t>(rows));
@@ -214,6 +217,7 @@ bool Build(Dialog& dialog, const DialogTemplate& t, Window* parent, QWidget* par
   detail::CreateControls(dialog, t);
   d.creating = false;
   bool focusFirst = WindowAccess::OnInitDialog(dialog);
+  d.ApplyAllColours();
   if (focusFirst && d.modal) {
     for (ControlRecord* c : d.controls) {
       if (c->widget->focusPolicy() != Qt::NoFocus && c->widget->isEnabled() && !c->widget->isHidden()) {
@@ -411,6 +415,7 @@ Font Dialog::ItemFont(int id) const {
 void Dialog::InvalidateItem(int id) {
   ControlRecord* r = dimpl_->Find(id);
   if (!r) return;
+  dimpl_->ApplyColours(*r);
   r->widget->update();
   if (auto* box = qobject_cast<QAbstractScrollArea*>(r->widget)) box->viewport()->update();
 }
@@ -558,6 +563,7 @@ void Dialog::ListDeleteAllRows(int id) {
   r->settingText = true;
   t->setRowCount(0);
   t->selectionModel()->clear();
+  t->setCurrentIndex(QModelIndex());
   r->settingText = false;
   dimpl_->ListBaseline(*r);
 }
@@ -566,11 +572,17 @@ void Dialog::ListSetRowState(int id, int row, unsigned state, unsigned mask) {
   auto* t = As<QTableWidget>(*dimpl_, id);
   if (!t || row < -1 || row >= t->rowCount()) return;
   QItemSelectionModel* model = t->selectionModel();
+  ControlRecord* r = dimpl_->Find(id);
   int first = row == -1 ? 0 : row, last = row == -1 ? t->rowCount() - 1 : row;
+  // One report per row that changed, after the change.
+  r->batching = true;
   for (int at = first; at <= last; ++at) {
     QModelIndex index = t->model()->index(at, 0);
     if (mask & kRowSelected) {
-      model->select(index, ((state & kRowSelected) ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+      // A list of single selection keeps one selected row, whoever selects it.
+      QItemSelectionModel::SelectionFlags select = (r->style & kSingleSelection) ? QItemSelectionModel::ClearAndSelect
+                                                                                 : QItemSelectionModel::Select;
+      model->select(index, ((state & kRowSelected) ? select : QItemSelectionModel::Deselect) |
                                QItemSelectionModel::Rows);
     }
     if (mask & kRowFocused) {
@@ -581,6 +593,8 @@ void Dialog::ListSetRowState(int id, int row, unsigned state, unsigned mask) {
       }
     }
   }
+  r->batching = false;
+  dimpl_->ListChanged(*r);
 }
 
 unsigned Dialog::ListRowState(int id, int row) const {

@@ -29,6 +29,11 @@ using detail::WindowAccess;
 
 namespace {
 
+bool Fail(std::string* error, const char* message) {
+  if (error) *error = message;
+  return false;
+}
+
 bool Fail(std::string* error, const char* format, int id) {
   if (error) {
     char buf[128];
@@ -62,6 +67,8 @@ void SendMouse(QWidget* target, QPoint local, QEvent::Type type, Qt::MouseButton
   QMouseEvent e(type, QPointF(local), scene, global, Qt::LeftButton, held, Qt::NoModifier);
   QApplication::sendEvent(target, &e);
 }
+
+QPoint Centre(const QWidget* w) { return QPoint(w->width() / 2, w->height() / 2); }
 
 void PressAndRelease(QWidget* target, QPoint local) {
   SendMouse(target, local, QEvent::MouseButtonPress, Qt::LeftButton);
@@ -97,10 +104,10 @@ bool Click(Dialog& dialog, int id, std::string* error) {
     case ControlKind::Button:
     case ControlKind::CheckBox:
     case ControlKind::Link:
-      PressAndRelease(w, w->rect().center());
+      PressAndRelease(w, Centre(w));
       break;
     default:
-      ClickAt(w, w->rect().center());
+      ClickAt(w, Centre(w));
       break;
   }
   DispatchPendingMessages();
@@ -181,7 +188,7 @@ bool DragColumn(Dialog& dialog, int id, int column, int width, std::string* erro
 
 bool PressKey(Window& window, int vk, bool ctrl, std::string* error) {
   QWidget* w = detail::WidgetOf(window);
-  if (!w) return Fail(error, "window %d does not stand", 0);
+  if (!w) return Fail(error, "the window does not stand");
   int key = detail::QtKeyOf(vk);
   if (key == Qt::Key_unknown) return Fail(error, "no key for virtual key %d", vk);
   QWidget* focus = QApplication::focusWidget();
@@ -202,16 +209,16 @@ bool PressKey(Window& window, int vk, bool ctrl, std::string* error) {
 
 bool DropFiles(Window& window, const std::vector<std::string>& paths, std::string* error) {
   QWidget* w = detail::WidgetOf(window);
-  if (!w) return Fail(error, "window %d does not stand", 0);
-  if (!WindowAccess::Impl(window).acceptFiles) return Fail(error, "window %d takes no files", 0);
+  if (!w) return Fail(error, "the window does not stand");
+  if (!WindowAccess::Impl(window).acceptFiles) return Fail(error, "the window takes no files");
   QMimeData mime;
   QList<QUrl> urls;
   for (const std::string& p : paths) urls.push_back(QUrl::fromLocalFile(detail::ToQt(p)));
   mime.setUrls(urls);
-  QPointF at = QPointF(w->rect().center());
+  QPointF at = QPointF(Centre(w));
   QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(w, &enter);
-  if (!enter.isAccepted()) return Fail(error, "window %d refused the files", 0);
+  if (!enter.isAccepted()) return Fail(error, "the window refused the files");
   QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(w, &drop);
   DispatchPendingMessages();

@@ -72,6 +72,7 @@ struct ControlRecord {
   std::vector<unsigned> rowStates;  // list views: the row states last reported
   int draggedColumn = -1;           // list views: the column a person is resizing
   bool headerPressed = false;
+  bool batching = false;            // list views: a person's input is being taken
   // The colours last applied, so that asking again changes nothing when they stand.
   bool coloursApplied = false;
   ControlColors applied;
@@ -93,7 +94,9 @@ struct DialogImpl {
   ControlRecord* FindWidget(const QObject* widget) const;
   void Command(int id, int code);
   ControlColors ColoursOf(const ControlRecord& record);
+  // Asks OnCtlColor for a control's colours (or every control's) and sets them where they changed.
   void ApplyColours(ControlRecord& record);
+  void ApplyAllColours();
   void ListChanged(ControlRecord& record);  // reports the rows whose state changed
   void ListBaseline(ControlRecord& record);  // takes the row states as they are, reporting nothing
   // Cuts the controls' widgets off from the dialog when its window goes (they are deleted later).

@@ -66,7 +66,10 @@ class Router : public QObject {
   static bool Preview(QWidget* target, QKeyEvent* e) {
     int code = VirtualKeyOf(e->key());
     if (code == 0) return false;
-    KeyMessage message{e->type() == QEvent::KeyPress, code, (e->modifiers() & Qt::ControlModifier) != 0};
+    const bool down = e->type() == QEvent::KeyPress;
+    // Ctrl itself is held from its own press to its release, whatever Qt says of the modifiers then.
+    const bool ctrl = e->key() == Qt::Key_Control ? down : (e->modifiers() & Qt::ControlModifier) != 0;
+    KeyMessage message{down, code, ctrl};
     for (Window* w : WindowsAround(target)) {
       if (!WindowAccess::Impl(*w).previewKeys) continue;
       if (w->PreTranslateMessage(message)) return true;

@@ -290,11 +290,16 @@ void Window::Focus() {
 }
 
 void Window::Invalidate(bool) {
-  if (impl_->widget) impl_->widget->update();
+  if (!impl_->widget) return;
+  // A dialog's controls are painted again with it, in the colours it gives now.
+  if (impl_->dialog) WindowAccess::Impl(*impl_->dialog).ApplyAllColours();
+  impl_->widget->update();
 }
 
 void Window::InvalidateRect(const Rect& rect, bool) {
-  if (impl_->widget) impl_->widget->update(detail::ToQRect(rect));
+  if (!impl_->widget) return;
+  if (impl_->dialog) WindowAccess::Impl(*impl_->dialog).ApplyAllColours();
+  impl_->widget->update(detail::ToQRect(rect));
 }
 
 void Window::Paint(Painter& painter) { WindowAccess::OnPaint(*this, painter); }
