@@ -37,7 +37,7 @@ class CFormDialog : public platform::ui::Dialog,
   static constexpr int kRegistrationRows = 9;
   static constexpr int kAttachmentSlots = 2;
   static constexpr int kRegisteredSlots = 9;
-  static constexpr int kPastFolders = 5;
+  static constexpr int kHistoryCount = 5;
 
   // Where AddPhotoToRegistration takes a photo from.
   enum Source { kFromFolderPage = 1, kFromRegisteredList = 2, kFromDroppedList = 3 };
@@ -220,7 +220,7 @@ class CFormDialog : public platform::ui::Dialog,
   std::string m_strTorvaneFileName2;
   std::string m_strImageServerURL;
   std::array<RegisteredSlot, kRegisteredSlots> m_registered;
-  std::array<std::string, kPastFolders> m_strImageHistory;
+  std::array<std::string, kHistoryCount> m_strImageHistory;
   int m_nUploadColorChangeTime = 0;
 
   // Folder page.

@@ -83,7 +83,7 @@ void CFormDialog::Startup() {
     slot.size = c.GetFileSize("IMAGE", n);
     slot.flag = 0;
   }
-  for (int n = 0; n < kPastFolders; ++n) m_strImageHistory[n] = c.GetParamString(1, n);
+  for (int n = 0; n < kHistoryCount; ++n) m_strImageHistory[n] = c.GetParamString(1, n);
 
   m_strImageFolder = AppendBackslash(m_strImageFolder);
   m_strFolder = m_strImageFolder;

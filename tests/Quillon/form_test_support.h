@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -145,6 +147,26 @@ inline std::vector<std::string> MakePhotos(const testing_support::TempFolder& fo
     paths.push_back(path);
   }
   return paths;
+}
+
+// An estimate file at path (ASCII) whose image folder holds the given photographs (name, width, height), its
+// cabinet made by gcab and its head by the independent generator.
+inline bool MakeEstimate(const std::string& path, const std::vector<std::string>& photoNames) {
+  const std::string stage = path + ".stage";
+  std::filesystem::create_directories(stage + "/Image");
+  std::string files;
+  for (const std::string& name : photoNames) {
+    WritePhoto(stage + "/Image/" + name, 80, 60);
+    files += " 'Image/" + name + "'";
+  }
+  const std::string cab = path + ".cab";
+  bool ok = std::system(("cd '" + stage + "' && gcab -c -z '" + cab + "'" + files).c_str()) == 0;
+  const std::string json = R"({"header_info": {"AcceptNo": "受付0001", "CustomerName": "山田　太郎"}})";
+  ok = ok && testing_support::MakeVek(json, path, cab);
+  std::filesystem::remove_all(stage);
+  std::filesystem::remove(cab);
+  std::filesystem::remove(path + ".json");
+  return ok;
 }
 
 }  // namespace form_test
