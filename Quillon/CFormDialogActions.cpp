@@ -107,8 +107,8 @@ int CFormDialog::AddPhotoToRegistration(int index, int source) {
   FillRow(row);
   m_nRegSelected = row;
   m_strRegCount = std::to_string(m_regList.Count());
-  SetItemText(kCountTop, m_strRegCount);
-  SetItemText(kCountBottom, m_strRegCount);
+  UpdateData(false);
+  UpdateControls();
   return 1;
 }
 
@@ -130,8 +130,8 @@ int CFormDialog::RemoveRegistrationRow(int row) {
     --m_nRegSelected;
   }
   m_strRegCount = std::to_string(m_regList.Count());
-  SetItemText(kCountTop, m_strRegCount);
-  SetItemText(kCountBottom, m_strRegCount);
+  UpdateData(false);
+  UpdateControls();
   return 1;
 }
 
@@ -205,8 +205,7 @@ bool CFormDialog::AcceptAttachment(int k) {
     slot.path.clear();
     return false;
   }
-  std::vector<platform::FindEntry> found;
-  slot.size = platform::FindFiles(slot.path, found) && !found.empty() ? found.front().size : 0;
+  slot.size = std::max<std::int64_t>(0, platform::FileSize(slot.path));
   if (!Readable(slot.path)) {
     m_pCtrl->ShowMessage(1012, ui::BoxIcon::Stop, {slot.path, platform::LastError()});
     slot.path.clear();

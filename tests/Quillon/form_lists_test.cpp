@@ -8,17 +8,6 @@
 #include "form_test_support.h"
 #include "platform/ui/painter.h"
 
-namespace quillon {
-// Reaches what the form keeps to itself: a click at a point, and its cached cell frames.
-class CFormDialogTestAccess {
- public:
-  static void LButtonDown(CFormDialog& form, int x, int y) { form.OnLButtonDown(x, y); }
-  static platform::ui::Rect Cell(const CFormDialog& form, int c) { return form.m_rcCells[c]; }
-  static platform::ui::Rect RowPicture(const CFormDialog& form, int r) { return form.m_rcRowPictures[r]; }
-  static void Drop(CFormDialog& form, const std::vector<std::string>& paths) { form.OnDropFiles(paths); }
-};
-}  // namespace quillon
-
 namespace {
 
 using namespace form_test;

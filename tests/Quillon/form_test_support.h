@@ -28,6 +28,18 @@
 #include "quillon_host.h"
 #include "test_support.h"
 
+namespace quillon {
+// Reaches what the form keeps to itself: its handlers, and its cached frames.
+class CFormDialogTestAccess {
+ public:
+  static void LButtonDown(CFormDialog& form, int x, int y) { form.OnLButtonDown(x, y); }
+  static void Drop(CFormDialog& form, const std::vector<std::string>& paths) { form.OnDropFiles(paths); }
+  static void DownloadButton(CFormDialog& form, int slot) { form.OnDownloadButton(slot); }
+  static platform::ui::Rect Cell(const CFormDialog& form, int c) { return form.m_rcCells[c]; }
+  static platform::ui::Rect RowPicture(const CFormDialog& form, int r) { return form.m_rcRowPictures[r]; }
+};
+}  // namespace quillon
+
 namespace form_test {
 
 namespace ui = platform::ui;
