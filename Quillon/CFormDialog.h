@@ -16,6 +16,7 @@
 #include "FormRules.h"
 #include "ImageBuffer.h"
 #include "UploadSet.h"
+#include "WorkingFolders.h"
 #include "platform/files.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/services.h"
@@ -288,7 +289,7 @@ class CFormDialog : public platform::ui::Dialog,
 
   UploadSet m_uploadSet;
   std::unique_ptr<platform::web::Browser> m_pBrowser;
-  std::unique_ptr<platform::FileLock> m_pFolderLock;
+  std::unique_ptr<SystemFolderHold> m_pFolderHold;
   // Tells a task posted by a paint whether the form still stands.
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -149,8 +149,8 @@ bool CFormDialog::PrepareSystemFolder() {
   }
   m_strSystemFolder = AppendBackslash(folder);
   // A second live form of this user would empty the first one's folders.
-  m_pFolderLock = LockSystemFolder(m_strSystemFolder);
-  if (!m_pFolderLock) {
+  m_pFolderHold = SystemFolderHold::Take(m_strSystemFolder);
+  if (!m_pFolderHold) {
     ShowStop(1001, folder);
     return false;
   }
@@ -323,7 +323,7 @@ bool CFormDialog::BuildDownloadRequest(const std::string& separator, const std::
 // ---- the end ----
 
 void CFormDialog::RemoveWorkingFolders() {
-  if (m_strSystemFolder.empty() || !m_pFolderLock) return;
+  if (m_strSystemFolder.empty() || !m_pFolderHold) return;
   const std::string download = m_strSystemFolder + kDownloadFolderName;
   RemoveFolderTree(m_strSystemFolder + kUploadFolderName);
   for (int n = 1; n <= kRegisteredSlots; ++n) RemoveFolderTree(download + platform::kDelimiter + std::to_string(n));
@@ -338,7 +338,7 @@ void CFormDialog::OnDestroy() {
   KillTimer(2);
   // Only the form that holds the folders removes them: a refused second form leaves the first one's alone.
   RemoveWorkingFolders();
-  m_pFolderLock.reset();
+  m_pFolderHold.reset();
   if (m_pBrowser) {
     m_pBrowser->SetEvents(nullptr);
     m_pBrowser->SetDownloadHandler(nullptr);

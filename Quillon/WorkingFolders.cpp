@@ -1,5 +1,6 @@
 #include "WorkingFolders.h"
 
+#include <set>
 #include <vector>
 
 #include "platform/path.h"
@@ -36,8 +37,29 @@ bool MakeFolderWithAncestors(const std::string& folder) {
   return platform::IsFolder(folder);
 }
 
-std::unique_ptr<platform::FileLock> LockSystemFolder(const std::string& systemFolder) {
-  return platform::FileLock::TryAcquire(systemFolder + kFormLockName);
+namespace {
+
+std::set<std::string>& HeldFolders() {
+  static std::set<std::string> held;
+  return held;
 }
+
+}  // namespace
+
+std::unique_ptr<SystemFolderHold> SystemFolderHold::Take(const std::string& systemFolder) {
+  std::string key = platform::ResolveName(systemFolder);
+  while (key.size() > 1 && key.back() == platform::kDelimiter) key.pop_back();
+  if (HeldFolders().count(key)) return nullptr;
+  std::unique_ptr<platform::FileLock> lock = platform::LockFolder(key, platform::LockKind::Exclusive, 0);
+  if (!lock) return nullptr;
+  return std::unique_ptr<SystemFolderHold>(new SystemFolderHold(std::move(key), std::move(lock)));
+}
+
+SystemFolderHold::SystemFolderHold(std::string key, std::unique_ptr<platform::FileLock> lock)
+    : key_(std::move(key)), lock_(std::move(lock)) {
+  HeldFolders().insert(key_);
+}
+
+SystemFolderHold::~SystemFolderHold() { HeldFolders().erase(key_); }
 
 }  // namespace quillon

@@ -12,9 +12,6 @@ namespace quillon {
 inline constexpr const char* kUploadFolderName = "ImageUploadTemp";
 inline constexpr const char* kDownloadFolderName = "DBDownloadTemp";
 inline constexpr const char* kEstimateFolderName = "VekDownloadTemp";
-// The file in the system folder whose lock a live form holds.
-inline constexpr const char* kFormLockName = "Quillon.lock";
-
 // Deletes every file of folder (read-only ones too); sub-folders stay. False at the first file that cannot be
 // deleted, or when the folder cannot be read; an empty folder is emptied already.
 bool DeleteFolderFiles(const std::string& folder);
@@ -26,8 +23,21 @@ bool RemoveFolderTree(const std::string& folder);
 // true when the folder stands afterwards.
 bool MakeFolderWithAncestors(const std::string& folder);
 
-// The lock of the system folder (with its trailing delimiter) for one form; null when another live form holds
-// it, or when it cannot be taken.
-std::unique_ptr<platform::FileLock> LockSystemFolder(const std::string& systemFolder);
+// What one live form holds on its system folder, so that no other form empties the folders it works in: a lock
+// on the folder that other processes meet, and a mark that the other forms of this process meet (the folder
+// lock of this process is granted to each of its holders).
+class SystemFolderHold {
+ public:
+  // The hold on systemFolder; null when another live form has it, or when it cannot be had.
+  static std::unique_ptr<SystemFolderHold> Take(const std::string& systemFolder);
+  ~SystemFolderHold();
+  SystemFolderHold(const SystemFolderHold&) = delete;
+  SystemFolderHold& operator=(const SystemFolderHold&) = delete;
+
+ private:
+  SystemFolderHold(std::string key, std::unique_ptr<platform::FileLock> lock);
+  std::string key_;
+  std::unique_ptr<platform::FileLock> lock_;
+};
 
 }  // namespace quillon

@@ -64,9 +64,9 @@ bool ModeOf(int oflag, OpenMode& mode) {
   if (access == CAB_O_RDONLY && !create && !truncate && !exclusive) {
     mode = OpenMode::Read;
   } else if (access == CAB_O_WRONLY && create && exclusive) {
-    mode = OpenMode::CreateNew;
+    mode = OpenMode::CreateTemporary;  // only the library's temporary files are made so
   } else if (access == CAB_O_WRONLY && create && truncate) {
-    mode = OpenMode::Write;
+    mode = OpenMode::Replace;  // a cabinet or an unpacked file: never written through a link
   } else {
     return false;  // no other combination is asked for
   }
@@ -143,18 +143,19 @@ int FciDelete(const char* name, int* err, void*) {
 
 int FciFilePlaced(CCAB*, const char*, long, int, void*) { return 0; }
 
+// What the names of the packing's temporary files begin with, in the temporary folder; the owner's process id
+// follows, so that those of a packing whose process ended are known (TemporaryName).
+constexpr char kTempPrefix[] = "xxvek.";
+
 // A name in the temporary folder that no file has, beginning with "xx".
 int FciGetTempFile(char* name, int size, void*) {
-  static unsigned counter = 0;
+  static int counter = 0;
   try {
     std::string folder = platform::CurrentEnvironment().TempFolder();
     if (folder.empty()) return 0;
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-      char unique[40];
-      std::snprintf(unique, sizeof unique, "xx%x_%x", static_cast<unsigned>(platform::CurrentEnvironment().ProcessId()),
-                    ++counter);
-      std::string path = folder + platform::kDelimiter + unique;
-      if (platform::Exists(path)) continue;
+      std::string path = platform::TemporaryName(folder, kTempPrefix, counter++);
+      if (platform::Exists(path) || platform::IsSymbolicLink(path)) continue;
       if (path.size() >= static_cast<std::size_t>(size)) return 0;
       std::memcpy(name, path.c_str(), path.size() + 1);
       return 1;
@@ -199,16 +200,29 @@ CABHANDLE FciGetOpenInfo(const char* name, std::uint16_t* date, std::uint16_t* t
 
 std::string TargetOf(const char* stored) { return g_destination + platform::StoredToPath(stored ? stored : ""); }
 
+// The folders between the destination and a target, made where missing. A link that stands for one of them is
+// replaced by a folder: what an estimate holds is never written outside its destination.
+bool MakeFoldersOf(const std::string& target) {
+  // The destination itself, as the caller names it.
+  const std::string destination = g_destination.substr(0, g_destination.size() - 1);
+  if (!destination.empty() && !platform::IsFolder(destination) && !platform::MakeFolders(destination)) return false;
+  for (std::size_t from = g_destination.size();;) {
+    std::size_t slash = platform::FindChar(target, platform::kDelimiter, from);
+    if (slash == std::string::npos) return true;
+    from = slash + 1;
+    if (slash <= g_destination.size()) continue;  // the destination itself (stored names begin with a separator)
+    std::string folder = target.substr(0, slash);
+    if (platform::IsSymbolicLink(folder) && !platform::DeleteFile(folder)) return false;
+    if (!platform::IsFolder(folder) && !platform::MakeFolder(folder)) return false;
+  }
+}
+
 CABHANDLE FdiNotify(FDINOTIFICATIONTYPE type, FDINOTIFICATION* n) {
   try {
     switch (type) {
       case fdintCOPY_FILE: {
         std::string target = TargetOf(n->psz1);
-        std::size_t slash = platform::FindLastChar(target, platform::kDelimiter);
-        if (slash != std::string::npos && slash > 0) {
-          std::string folder = target.substr(0, slash);
-          if (!platform::IsFolder(folder)) platform::MakeFolders(folder);
-        }
+        if (!MakeFoldersOf(target)) return -1;
         // Truncated on open: no byte of a longer old file stays behind.
         return RawOpen(target.c_str(), CAB_O_WRONLY | CAB_O_CREAT | CAB_O_TRUNC | CAB_O_SEQUENTIAL | CAB_O_BINARY,
                        CAB_S_IREAD | CAB_S_IWRITE);
@@ -319,6 +333,8 @@ template <class StoredName>
 int Compress(int count, char** files, const char* cabPath, StoredName storedName) {
   CCAB ccab;
   if (!cabPath || (count > 0 && !files) || !FillSettings(cabPath, ccab)) return 0;
+  // Temporary files of packings whose process ended go first.
+  platform::RemoveStaleTemporaries(platform::CurrentEnvironment().TempFolder(), kTempPrefix);
   if (!LoadPacking()) return 0;
   ERF erf{};
   HFCI h = g_fciCreate(&erf, FciFilePlaced, MemAlloc, MemFree, FciOpen, FciRead, FciWrite, FciClose, FciSeek,

@@ -35,7 +35,24 @@ void SetClock(Clock* clock) { g_clock = clock; }
 
 Clock& CurrentClock() { return g_clock ? *g_clock : g_systemClock; }
 
+namespace {
+
+// A day that the calendar has, and a time of day from 00:00:00 to 23:59:59 with its milliseconds: what the
+// system's conversions take. Anything else (month 0 or 13, 30 February, hour 24) is refused, never carried over
+// into the next field.
+bool IsCalendarTime(const LocalTime& t) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (t.month < 1 || t.month > 12 || t.day < 1) return false;
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  const int days = kDays[t.month - 1] + (t.month == 2 && leap ? 1 : 0);
+  return t.day <= days && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 && t.second >= 0 &&
+         t.second <= 59 && t.millisecond >= 0 && t.millisecond <= 999;
+}
+
+}  // namespace
+
 bool LocalToFileTime(const LocalTime& local, FileTime& out) {
+  if (!IsCalendarTime(local)) return false;
   tm t{};
   t.tm_year = local.year - 1900;
   t.tm_mon = local.month - 1;

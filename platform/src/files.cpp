@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,7 +11,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string_view>
 
 #include "folder_names.h"
@@ -197,8 +201,29 @@ int OpenFlags(OpenMode mode) {
       return O_WRONLY | O_CREAT | O_APPEND;
     case OpenMode::CreateNew:
       return O_WRONLY | O_CREAT | O_EXCL;
+    case OpenMode::Replace:
+      return O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+    case OpenMode::CreateTemporary:
+      return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
   }
   return O_RDONLY;
+}
+
+// Permission bits of a new file: read and write for all, less the process's mask (read from the kernel, as
+// setting the mask to learn it would change it for other threads).
+mode_t NewFileMode() {
+  mode_t mask = 022;
+  if (FILE* f = std::fopen("/proc/self/status", "re")) {
+    char line[128];
+    while (std::fgets(line, sizeof line, f)) {
+      if (std::strncmp(line, "Umask:", 6) == 0) {
+        mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+        break;
+      }
+    }
+    std::fclose(f);
+  }
+  return 0666 & ~mask;
 }
 
 // The system calls under File::Read and File::Write, without their fault points.
@@ -272,6 +297,15 @@ bool IsSymbolicLink(const std::string& path) {
   return lstat(sys.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+  std::string sys;
+  Seen seen;
+  if (!Resolve(path, sys, &seen)) return false;
+  if (seen.kind == Seen::Kind::Entry) return S_ISREG(seen.st.st_mode);
+  struct stat st;
+  return seen.kind == Seen::Kind::Unknown && lstat(sys.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
   out.clear();
   std::string sys;
@@ -321,6 +355,28 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
   return true;
 }
 
+bool ListFolder(const std::string& folder, std::vector<FolderName>& out) {
+  out.clear();
+  std::string sys;
+  if (!Resolve(folder, sys)) return false;
+  DIR* d = opendir(sys.c_str());
+  if (!d) return Fail(errno);
+  while (dirent* e = readdir(d)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    FolderName n;
+    if (!FromSystemPath(e->d_name, n.name)) continue;  // a name with no CP932 form is none of ours
+    if (e->d_type != DT_UNKNOWN) {
+      n.regularFile = e->d_type == DT_REG;
+    } else {
+      struct stat st;
+      n.regularFile = fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    }
+    out.push_back(std::move(n));
+  }
+  closedir(d);
+  return true;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::string sysA, sysB;
   if (!Resolve(a, sysA) || !Resolve(b, sysB)) return false;
@@ -365,6 +421,19 @@ std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
   if (Injected(FileOp::Open)) return nullptr;
   struct stat st;
   bool exists = StatResolved(sys, seen, st) == 0;
+  const bool isLink = seen.kind == Seen::Kind::Entry && S_ISLNK(seen.st.st_mode);
+  if (mode == OpenMode::CreateTemporary && (exists || isLink)) {
+    Fail(EEXIST);
+    return nullptr;
+  }
+  if (mode == OpenMode::Replace && isLink) {
+    // The link goes, whatever it points to; the new file takes its name.
+    if (::unlink(sys.c_str()) != 0) {
+      Fail(errno);
+      return nullptr;
+    }
+    exists = false;
+  }
   if (exists && S_ISDIR(st.st_mode)) {
     Fail(EISDIR);
     return nullptr;
@@ -374,11 +443,14 @@ std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
     Fail(EACCES);
     return nullptr;
   }
-  int fd = ::open(sys.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  const mode_t permissions = mode == OpenMode::CreateTemporary ? 0600 : 0644;
+  int fd = ::open(sys.c_str(), OpenFlags(mode) | O_CLOEXEC, permissions);
   if (fd < 0) {
     Fail(errno);
     return nullptr;
   }
+  // Nobody else can have the new file open yet: the lock is had at once.
+  if (mode == OpenMode::CreateTemporary) ::flock(fd, LOCK_EX | LOCK_NB);
   if (!exists && mode != OpenMode::Read && mode != OpenMode::Update) {
     std::string folder, name;
     SplitSystem(sys, folder, name);
@@ -519,7 +591,21 @@ bool WriteFile(const std::string& path, const void* data, std::size_t size) {
 }
 
 bool OverwriteFile(const std::string& path, const void* data, std::size_t size) {
-  return WriteWith(path, OpenMode::Update, data, size);
+  // The only copy is changed in place: what it held is kept to be put back if the change does not reach the disk.
+  auto f = File::Open(path, OpenMode::Update);
+  if (!f) return false;
+  std::string old(size, '\0');
+  std::int64_t oldSize = f->Size();
+  std::int64_t got = oldSize < 0 ? -1 : f->Read(old.data(), size);
+  if (got < 0 || f->Seek(0, SEEK_SET) != 0) return false;
+  old.resize(static_cast<std::size_t>(got));
+  if (f->Write(data, size) && f->Sync()) return f->Close();
+  int saved = LastError();
+  if (::pwrite(f->fd_, old.data(), old.size(), 0) == static_cast<ssize_t>(old.size()) &&
+      ::ftruncate(f->fd_, static_cast<off_t>(oldSize)) == 0) {
+    ::fsync(f->fd_);
+  }
+  return Fail(saved ? saved : EIO);
 }
 
 bool AppendFile(const std::string& path, const void* data, std::size_t size) {
@@ -527,26 +613,244 @@ bool AppendFile(const std::string& path, const void* data, std::size_t size) {
 }
 
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size) {
+  auto temp = TemporaryFile::CreateBeside(path);
+  if (!temp) return false;
+  return temp->file().Write(data, size) && temp->Commit(path);
+}
+
+// ---- Temporary files ----
+
+std::string TemporaryName(const std::string& folder, std::string_view prefix, int attempt, std::string_view suffix) {
+  std::string name(prefix);
+  name += std::to_string(getpid());
+  if (attempt > 0) name += "-" + std::to_string(attempt);
+  name += suffix;
+  if (folder.empty()) return name;
+  return folder.back() == kDelimiter ? folder + name : folder + kDelimiter + name;
+}
+
+namespace {
+
+constexpr int kTemporaryAttempts = 100;
+
+bool AllDigits(std::string_view d) {
+  return !d.empty() && d.size() <= 9 && std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The pid of a temporary name made from prefix (a "*" in it stands for any text) and suffix; 0 when the name is
+// not one.
+long TemporaryOwner(std::string_view name, std::string_view prefix, std::string_view suffix) {
+  if (name.size() <= suffix.size() || name.substr(name.size() - suffix.size()) != suffix) return 0;
+  std::string_view rest = name.substr(0, name.size() - suffix.size());
+  // pid, or pid "-" attempt, at the end.
+  std::size_t dash = rest.find_last_not_of("0123456789");
+  if (dash != std::string_view::npos && rest[dash] == '-' && AllDigits(rest.substr(dash + 1))) {
+    rest = rest.substr(0, dash);
+  }
+  std::size_t start = rest.find_last_not_of("0123456789");
+  start = start == std::string_view::npos ? 0 : start + 1;
+  std::string_view pid = rest.substr(start), head = rest.substr(0, start);
+  if (!AllDigits(pid)) return 0;
+  std::size_t star = prefix.find('*');
+  if (star == std::string_view::npos) {
+    if (head != prefix) return 0;
+  } else {
+    std::string_view before = prefix.substr(0, star), after = prefix.substr(star + 1);
+    if (head.size() < before.size() + after.size() || head.substr(0, before.size()) != before ||
+        head.substr(head.size() - after.size()) != after) {
+      return 0;
+    }
+  }
+  return std::strtol(std::string(pid).c_str(), nullptr, 10);
+}
+
+// No process runs under pid any more, and nobody holds the lock of the regular file sys.
+bool OwnerGone(long pid, const std::string& sys) {
+  if (pid <= 0 || pid == static_cast<long>(getpid())) return false;
+  if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) return false;
+  int fd = ::open(sys.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool gone = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  return gone;
+}
+
+}  // namespace
+
+std::unique_ptr<TemporaryFile> TemporaryFile::Create(const std::string& folder, std::string_view prefix,
+                                                     std::string_view suffix) {
+  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+    std::string path = TemporaryName(folder, prefix, attempt, suffix);
+    if (auto f = File::Open(path, OpenMode::CreateTemporary)) {
+      return std::unique_ptr<TemporaryFile>(new TemporaryFile(std::move(f), path));
+    }
+    if (LastError() != EEXIST) return nullptr;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TemporaryFile> TemporaryFile::CreateBeside(const std::string& path) {
+  std::string real = ResolveName(path);
+  std::size_t slash = FindLastChar(real, kDelimiter);
+  std::string folder = slash == std::string::npos ? std::string() : real.substr(0, slash == 0 ? 1 : slash);
+  std::string name = slash == std::string::npos ? real : real.substr(slash + 1);
+  if (name.empty()) {
+    Fail(EINVAL);
+    return nullptr;
+  }
+  return Create(folder, "." + name + ".");
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (committed_) return;
+  int saved = LastError();
+  file_->Close();
   std::string sys;
-  if (!Resolve(path, sys)) return false;
-  std::string folder, name;
-  SplitSystem(sys, folder, name);
-  std::string tempSys = JoinSystem(folder, "." + name + "." + std::to_string(getpid()) + ".tmp");
-  std::string temp;
-  if (!FromSystemPath(tempSys, temp)) return Fail(EILSEQ);
-  bool ok = false;
-  {
-    auto f = File::Open(temp, OpenMode::Write);
-    if (f) ok = f->Write(data, size) && f->Sync() && f->Close();
-  }
-  if (ok) ok = RenameReplacing(temp, path);
-  if (!ok) {
-    int saved = LastError();
-    ::unlink(tempSys.c_str());
-    return Fail(saved ? saved : EIO);
-  }
-  SyncFolderOf(path);
+  if (ToSystemPath(path_, sys)) ::unlink(sys.c_str());
+  SetLastError(saved);
+}
+
+bool TemporaryFile::Commit(const std::string& target) {
+  std::string targetSys;
+  if (!Resolve(target, targetSys)) return false;
+  struct stat st;
+  // A file replaced keeps its permissions, writable by its owner as a new file is; a link is replaced by a file.
+  mode_t mode = lstat(targetSys.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? ((st.st_mode & 07777) | S_IRUSR | S_IWUSR)
+                                                                          : NewFileMode();
+  if (::fchmod(file_->fd_, mode) != 0) return Fail(errno);
+  if (!file_->Sync() || !RenameReplacing(path_, target)) return false;
+  committed_ = true;
+  SyncFolderOf(target);
   return true;
+}
+
+std::vector<std::string> StaleTemporaries(const std::string& folder, std::string_view prefix,
+                                          std::string_view suffix) {
+  std::vector<std::string> stale;
+  std::vector<FindEntry> entries;
+  const std::string within = folder.empty() ? "" : (folder.back() == kDelimiter ? folder : folder + kDelimiter);
+  // The search passes over names that cannot be one (a wildcard in the name itself only widens it).
+  if (!FindFiles(within + std::string(prefix) + "*" + std::string(suffix), entries)) return stale;
+  for (const FindEntry& e : entries) {
+    if (e.isSymlink || e.isFolder) continue;
+    long pid = TemporaryOwner(e.name, prefix, suffix);
+    if (pid == 0) continue;
+    std::string path = within + e.name, sys;
+    if (Resolve(path, sys) && OwnerGone(pid, sys)) stale.push_back(path);
+  }
+  return stale;
+}
+
+int RemoveStaleTemporaries(const std::string& folder, std::string_view prefix, std::string_view suffix) {
+  int removed = 0;
+  for (const std::string& path : StaleTemporaries(folder, prefix, suffix)) {
+    if (DeleteFile(path)) ++removed;
+  }
+  return removed;
+}
+
+// ---- Locks ----
+
+namespace {
+
+constexpr unsigned kLockPollStep = 20;
+
+struct HeldLock {
+  int fd;
+  int count;
+};
+std::mutex g_lockMutex;
+std::map<std::pair<std::uint64_t, std::uint64_t>, HeldLock> g_heldLocks;  // by device and inode
+
+std::unique_ptr<FileLock> AcquireLock(const std::string& path, bool folderOfMissing, LockKind kind,
+                                      unsigned waitMilliseconds) {
+  std::string sys;
+  if (!Resolve(path, sys)) return nullptr;
+  if (Injected(FileOp::Lock)) return nullptr;
+  const std::uint64_t start = TickMilliseconds();
+  for (;;) {
+    struct stat st;
+    std::string target = sys;
+    bool missing = false;
+    if (stat(sys.c_str(), &st) != 0) {
+      if (errno != ENOENT || !folderOfMissing) {
+        Fail(errno);
+        return nullptr;
+      }
+      std::string name;
+      SplitSystem(sys, target, name);
+      missing = true;
+    }
+    int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 || fstat(fd, &st) != 0) {
+      Fail(errno);
+      if (fd >= 0) ::close(fd);
+      return nullptr;
+    }
+    const std::pair<std::uint64_t, std::uint64_t> key{st.st_dev, st.st_ino};
+    {
+      std::lock_guard<std::mutex> guard(g_lockMutex);
+      auto held = g_heldLocks.find(key);
+      if (held != g_heldLocks.end()) {
+        ++held->second.count;
+        ::close(fd);
+        return std::make_unique<FileLock>(key.first, key.second);
+      }
+      if (::flock(fd, (kind == LockKind::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) {
+        // Still what the name stands for? A file replaced meanwhile is locked anew.
+        struct stat now;
+        bool same = missing ? (stat(sys.c_str(), &now) != 0 && errno == ENOENT)
+                            : (stat(sys.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino);
+        if (same) {
+          g_heldLocks[key] = {fd, 1};
+          return std::make_unique<FileLock>(key.first, key.second);
+        }
+        ::close(fd);
+        continue;
+      }
+    }
+    int error = errno;
+    ::close(fd);
+    if (error != EWOULDBLOCK && error != EINTR) {
+      Fail(error);
+      return nullptr;
+    }
+    if (TickMilliseconds() - start >= waitMilliseconds) {
+      Fail(EWOULDBLOCK);
+      return nullptr;
+    }
+    Sleep(kLockPollStep);
+  }
+}
+
+}  // namespace
+
+FileLock::~FileLock() {
+  std::lock_guard<std::mutex> guard(g_lockMutex);
+  auto held = g_heldLocks.find({dev_, ino_});
+  if (held == g_heldLocks.end() || --held->second.count > 0) return;
+  ::close(held->second.fd);
+  g_heldLocks.erase(held);
+}
+
+std::unique_ptr<FileLock> LockFile(const std::string& path, LockKind kind, unsigned waitMilliseconds) {
+  return AcquireLock(path, true, kind, waitMilliseconds);
+}
+
+std::unique_ptr<FileLock> LockFolder(const std::string& path, LockKind kind, unsigned waitMilliseconds) {
+  std::string sys;
+  if (!Resolve(path, sys)) return nullptr;
+  struct stat st;
+  if (stat(sys.c_str(), &st) != 0) {
+    Fail(errno);
+    return nullptr;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    Fail(ENOTDIR);
+    return nullptr;
+  }
+  return AcquireLock(path, false, kind, waitMilliseconds);
 }
 
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
@@ -804,41 +1108,6 @@ bool SetFileTimes(const std::string& path, const FileTime* creation, const FileT
   }
   return true;
 }
-
-std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path) { return Take(path, true); }
-
-std::unique_ptr<FileLock> FileLock::TryAcquire(const std::string& path) { return Take(path, false); }
-
-std::unique_ptr<FileLock> FileLock::Take(const std::string& path, bool wait) {
-  std::string sys;
-  if (!Resolve(path, sys)) return nullptr;
-  if (Injected(FileOp::Open)) return nullptr;
-  struct stat st;
-  bool exists = ::stat(sys.c_str(), &st) == 0;
-  int fd = ::open(sys.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    Fail(errno);
-    return nullptr;
-  }
-  if (!exists) {
-    std::string folder, name;
-    SplitSystem(sys, folder, name);
-    detail::NoteCreated(folder, name);
-  }
-  int r;
-  while ((r = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-  }
-  if (r != 0) {
-    int saved = errno;
-    ::close(fd);
-    Fail(saved);
-    return nullptr;
-  }
-  return std::unique_ptr<FileLock>(new FileLock(fd));
-}
-
-// Closing the descriptor releases the lock.
-FileLock::~FileLock() { ::close(fd_); }
 
 std::string ResolveName(const std::string& path) {
   std::string sys, cp932;

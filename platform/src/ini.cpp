@@ -245,20 +245,36 @@ std::string IniDocument::Serialize() const {
   return out;
 }
 
-const IniSection* IniDocument::FindSection(std::string_view name) const {
-  for (const IniSection& s : sections) {
-    if (EqualsNoCaseAscii(s.name, name)) return &s;
+std::size_t IniHashName(std::string_view name) {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80 && IsLeadByte(c) && i + 1 < name.size()) {
+      h = (h ^ c) * 1099511628211ull;
+      c = static_cast<unsigned char>(name[++i]);  // a trail byte as it is
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<unsigned char>(c - 'a' + 'A');
+    }
+    h = (h ^ c) * 1099511628211ull;
   }
-  return nullptr;
+  return h;
+}
+
+namespace {
+
+const std::string& SectionName(const IniSection& s) { return s.name; }
+const std::string& EntryKey(const IniEntry& e) { return e.key; }
+
+}  // namespace
+
+const IniSection* IniDocument::FindSection(std::string_view name) const {
+  std::size_t i = sectionIndex_.Find(sections, name, SectionName);
+  return i == IniNameIndex::npos ? nullptr : &sections[i];
 }
 
 const IniEntry* IniDocument::FindEntry(std::string_view section, std::string_view key) const {
   const IniSection* s = FindSection(section);
-  if (!s) return nullptr;
-  for (const IniEntry& e : s->entries) {
-    if (EqualsNoCaseAscii(e.key, key)) return &e;
-  }
-  return nullptr;
+  return s ? s->FindEntry(key) : nullptr;
 }
 
 IniSection& IniDocument::AddSection(std::string_view name) {
@@ -269,11 +285,10 @@ IniSection& IniDocument::AddSection(std::string_view name) {
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   IniSection* s = FindSectionToChange(*this, section);
   if (!s) s = &AddSection(section);
-  for (IniEntry& e : s->entries) {
-    if (EqualsNoCaseAscii(e.key, key)) {
-      e.value = std::string(value);
-      return;
-    }
+  std::size_t i = s->keys.Find(s->entries, key, EntryKey);
+  if (i != IniNameIndex::npos) {
+    s->entries[i].value = std::string(value);
+    return;
   }
   s->entries.push_back({std::string(key), std::string(value)});
 }
@@ -281,26 +296,23 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
 bool IniDocument::RemoveKey(std::string_view section, std::string_view key) {
   IniSection* s = FindSectionToChange(*this, section);
   if (!s) return false;
-  for (auto it = s->entries.begin(); it != s->entries.end(); ++it) {
-    if (EqualsNoCaseAscii(it->key, key)) {
-      // The lines before the entry stay where they were.
-      std::vector<std::string>& next = (it + 1 != s->entries.end()) ? (it + 1)->before : s->after;
-      next.insert(next.begin(), it->before.begin(), it->before.end());
-      s->entries.erase(it);
-      return true;
-    }
-  }
-  return false;
+  std::size_t i = s->keys.Find(s->entries, key, EntryKey);
+  if (i == IniNameIndex::npos) return false;
+  auto it = s->entries.begin() + static_cast<std::ptrdiff_t>(i);
+  // The lines before the entry stay where they were.
+  std::vector<std::string>& next = (it + 1 != s->entries.end()) ? (it + 1)->before : s->after;
+  next.insert(next.begin(), it->before.begin(), it->before.end());
+  s->entries.erase(it);
+  s->keys.Invalidate();
+  return true;
 }
 
 bool IniDocument::RemoveSection(std::string_view section) {
-  for (auto it = sections.begin(); it != sections.end(); ++it) {
-    if (EqualsNoCaseAscii(it->name, section)) {
-      sections.erase(it);
-      return true;
-    }
-  }
-  return false;
+  std::size_t i = sectionIndex_.Find(sections, section, SectionName);
+  if (i == IniNameIndex::npos) return false;
+  sections.erase(sections.begin() + static_cast<std::ptrdiff_t>(i));
+  sectionIndex_.Invalidate();
+  return true;
 }
 
 std::size_t IniGetString(const char* section, const char* key, const char* defaultValue, char* buffer,

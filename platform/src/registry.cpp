@@ -14,6 +14,8 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kDefaultName = "@";
+// How long a writer waits for another's rewrite; a rewrite takes milliseconds.
+constexpr unsigned kLockWaitMilliseconds = 30000;
 
 bool Refuse(int code) {
   SetLastError(code);
@@ -187,7 +189,7 @@ bool RegistryEdit::Commit() {
   std::string path = RegistryFilePath();
   if (path.empty()) return Refuse(ENOENT);
   if (!MakeFolderOf(path)) return false;
-  auto lock = FileLock::Acquire(path + ".lock");
+  auto lock = LockFile(path, LockKind::Exclusive, kLockWaitMilliseconds);
   if (!lock) return false;
   IniDocument doc;
   if (!LoadForWriting(path, doc)) return false;

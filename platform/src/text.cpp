@@ -33,11 +33,39 @@ std::size_t FindLastChar(std::string_view s, char c) {
 
 namespace {
 
-bool Convert(const char* to, const char* from, std::string_view in, std::string& out) {
+// One conversion descriptor per direction and thread, opened once: opening one costs more than most
+// conversions of a path.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+bool IsAscii(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// asciiSame: ASCII is the same bytes in both encodings (CP932 and UTF-8 map 0x5C and 0x7E to themselves).
+bool Convert(const Converter& converter, std::string_view in, std::string& out, bool asciiSame = true) {
   out.clear();
   if (in.empty()) return true;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  if (asciiSame && IsAscii(in)) {
+    out.assign(in);
+    return true;
+  }
+  if (!converter.ok()) return false;
+  iconv_t cd = converter.get();
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // from the initial state, whatever an earlier call left
   std::string result(in.size() * 4 + 16, '\0');
   char* src = const_cast<char*>(in.data());
   std::size_t srcLeft = in.size();
@@ -58,7 +86,6 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
     }
   }
   if (ok && iconv(cd, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) ok = false;
-  iconv_close(cd);
   if (!ok) return false;
   result.resize(result.size() - dstLeft);
   out = std::move(result);
@@ -67,14 +94,21 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
 
 }  // namespace
 
-bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) { return Convert("UTF-8", "CP932", cp932, utf8); }
+bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
+  thread_local const Converter converter("UTF-8", "CP932");
+  return Convert(converter, cp932, utf8);
+}
 
-bool Utf8ToCp932(std::string_view utf8, std::string& cp932) { return Convert("CP932", "UTF-8", utf8, cp932); }
+bool Utf8ToCp932(std::string_view utf8, std::string& cp932) {
+  thread_local const Converter converter("CP932", "UTF-8");
+  return Convert(converter, utf8, cp932);
+}
 
 bool Cp932ToUtf16(std::string_view cp932, std::u16string& utf16) {
   utf16.clear();
   std::string bytes;
-  if (!Convert("UTF-16LE", "CP932", cp932, bytes)) return false;
+  thread_local const Converter converter("UTF-16LE", "CP932");
+  if (!Convert(converter, cp932, bytes, false)) return false;
   utf16.resize(bytes.size() / 2);
   for (std::size_t i = 0; i < utf16.size(); ++i) {
     utf16[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -89,7 +123,8 @@ bool Utf16ToCp932(std::u16string_view utf16, std::string& cp932) {
     bytes[2 * i] = static_cast<char>(utf16[i] & 0xFF);
     bytes[2 * i + 1] = static_cast<char>(utf16[i] >> 8);
   }
-  return Convert("CP932", "UTF-16LE", bytes, cp932);
+  thread_local const Converter converter("CP932", "UTF-16LE");
+  return Convert(converter, bytes, cp932, false);
 }
 
 bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {

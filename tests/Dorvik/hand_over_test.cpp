@@ -179,13 +179,17 @@ TEST_F(HandOver, PhotoLinkValuesStayWellFormed) {
     const char* name;
     std::string value;
     std::string written;
+    bool shiftJis = true;  // only characters that JIS X 0208 has: xmllint's Shift_JIS reads them
   } cases[] = {
       {"Markup", "<a href=\"x\">&</a>", "&lt;a href=\"x\"&gt;&amp;&lt;/a&gt;"},
       {"LineEnds", "上\r\n下\r中\n", "上  下 中 "},
       {"Controls", std::string("a\x01\x1f" "b\x7f", 5), "a  b\x7f"},
       {"CutAtWidth", std::string(28, 'x') + "\x88", std::string(28, 'x')},
-      {"LeadBeforeMarkup", "\x88<\x88&\x88>", "&lt;&amp;&gt;"},
-      {"NoShiftJisByte", "a\x80" "b\xa0" "c\xfd" "d\xff", "abcd"},
+      {"LeadBeforeMarkup", "\x88<\x88&\x88>", "?&lt;?&amp;?&gt;"},
+      {"NoShiftJisByte", "a\x80" "b\xa0" "c\xfd" "d\xff", "a?b?c?d?"},
+      {"UnassignedPairs", "\x85\x40" "x\xeb\x9f" "y\x81\x7f", "?x?y?\x7f"},
+      // NEC and IBM characters of CP932 (①, 纊), which a reader of the narrower Shift_JIS refuses.
+      {"ExtendedCharacters", "\x87\x40\xed\x40", "\x87\x40\xed\x40", false},
       {"TrailBytes5C", "ソ表能\\", "ソ表能\\"},
       {"FullWidth", kFullWidth30, kFullWidth30},
   };
@@ -198,7 +202,7 @@ TEST_F(HandOver, PhotoLinkValuesStayWellFormed) {
     ASSERT_TRUE(CrLfLines(xml, lines)) << c.name;
     ASSERT_EQ(lines.size(), 41u) << c.name;
     EXPECT_EQ(Show(lines[2]), Show("    <CustomerName1>" + c.written + "</CustomerName1>")) << c.name;
-    if (HaveXmllint()) {
+    if (HaveXmllint() && c.shiftJis) {
       std::string out;
       EXPECT_EQ(Xmllint("--noout", dir / "case.xml", &out), 0) << c.name << ": " << out;
     }

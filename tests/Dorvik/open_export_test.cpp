@@ -7,6 +7,7 @@
 
 #include "Dorvik.h"
 #include "dorvik_test_support.h"
+#include "fakes.h"
 #include "vek_fixture.h"
 
 #ifdef VEK_OUTSIDE_FAKES_DIR
@@ -98,18 +99,38 @@ TEST_F(OpenExportTest, ResultAndCodeOfExpansionAndCheck) {
   }
 }
 
-TEST_F(OpenExportTest, OpeningIntoAFolderThatHoldsATemporaryFolderChangesNothing) {
+// A temporary folder that an opening cut short left no longer bars the folder; an opening still at work in it
+// (its lock held) makes the second one wait and then fail without touching its folder.
+TEST_F(OpenExportTest, ATemporaryFolderIsRemovedOnlyWhenItsOpeningIsGone) {
   fake_outside::Scenario fakes(Utf8(dir / "fakes"));
   setenv("VEK_MODULE_PATH", (fake_outside::FakesFolder("normal") + ":" + SAVE_PAKKEL_DIR).c_str(), 1);
+  testing_support::FakeClockScope clock;
   for (const auto& [openName, open] : kOpens) {
-    SCOPED_TRACE(openName);
-    FreshWork();
-    Shell("mkdir " + Quoted(Utf8(work + "/cabtemp")) + " && echo x > " + Quoted(Utf8(work + "/cabtemp/mine")));
-    const vek_fixture::Tree before = vek_fixture::ReadTree(work);
-    char code[10] = {};
-    EXPECT_EQ(open(vek.c_str(), work.c_str(), code), 0);
-    EXPECT_EQ(Code(code), "E04000012");
-    EXPECT_EQ(vek_fixture::TreeDiff(before, vek_fixture::ReadTree(work)), "") << "another opening's folder stays";
+    for (bool inProgress : {false, true}) {
+      SCOPED_TRACE(std::string(openName) + (inProgress ? ", opening in progress" : ", opening cut short"));
+      FreshWork();
+      Shell("mkdir " + Quoted(Utf8(work + "/cabtemp")) + " && echo x > " + Quoted(Utf8(work + "/cabtemp/mine")));
+      const vek_fixture::Tree before = vek_fixture::ReadTree(work);
+      testing_support::ForeignLock other(work);
+      if (!inProgress) other.Release();
+      clock.clock.sleeps.clear();
+      char code[10] = {};
+      int result = open(vek.c_str(), work.c_str(), code);
+      if (inProgress) {
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(Code(code), "E04000012");
+        EXPECT_EQ(vek_fixture::TreeDiff(before, vek_fixture::ReadTree(work)), "") << "another opening's folder stays";
+        unsigned waited = 0;
+        for (unsigned ms : clock.clock.sleeps) waited += ms;
+        EXPECT_GE(waited, 15000u);
+      } else {
+        EXPECT_EQ(result, 1) << Code(code);
+        vek_fixture::Tree after = vek_fixture::ReadTree(work);
+        after.erase("HeaderDt.ini");
+        after.erase("HistryDt.ini");
+        EXPECT_EQ(vek_fixture::TreeDiff(sourceTree, after), "") << "no cabtemp stays";
+      }
+    }
   }
 }
 

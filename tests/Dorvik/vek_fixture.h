@@ -211,7 +211,7 @@ inline bool TakeCabinet(const std::string& cp932Vek, const std::string& cabUtf8)
 inline std::string Code(const char* code) { return std::string(code, strnlen(code, 10)); }
 
 inline const char* OpName(platform::FileOp op) {
-  static const char* names[] = {"open", "read", "write", "rename", "delete", "mkdir", "size", "attributes"};
+  static const char* names[] = {"open", "read", "write", "rename", "delete", "mkdir", "size", "attributes", "lock"};
   return names[static_cast<int>(op)];
 }
 

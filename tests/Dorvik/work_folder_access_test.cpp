@@ -395,13 +395,33 @@ TEST_F(WorkFolderTest, ValuesThatCannotBeStoredAreRefusedAndTheOldFileStays) {
     EXPECT_EQ(Code(code), "E04000004");
     EXPECT_EQ(ReadRaw(Path("HeaderDt.ini")), before);
   }
-  // A line end inside a text would break the file into other keys.
-  for (const char* bad : {"山田\r\nAgreed=0", "a\nb", "x\r"}) {
-    HeaderInfo h = info;
-    Put(h.CustomerName, bad);
-    ASSERT_EQ(CZkWorkFolderAccess(dir.path().c_str()).WriteFileHeaderINI(&data, &h, code), 0);
-    EXPECT_EQ(Code(code), "E04000004");
-    EXPECT_EQ(ReadRaw(Path("HeaderDt.ini")), before);
+}
+
+// A line end inside a text would break the file into other keys (and an estimate holding one could not be
+// opened): it is written as a blank.
+TEST_F(WorkFolderTest, LineEndsInTextsAreWrittenAsBlanks) {
+  HeaderData data = FullHeaderData();
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* read;
+  } cases[] = {{"a key smuggled in", "山田\r\nAgreed=0", "山田  Agreed=0"},
+               {"line feed", "a\nb", "a b"},
+               {"at the end", "x\r", "x "}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HeaderInfo h = FullHeaderInfo();
+    Put(h.CustomerName, c.text);
+    Put(h.CarNoSerial, "1\n2");
+    char code[10] = {};
+    ASSERT_EQ(CZkWorkFolderAccess(dir.path().c_str()).WriteFileHeaderINI(&data, &h, code), 1) << Code(code);
+    HeaderData d2;
+    HeaderInfo back;
+    ASSERT_EQ(CZkWorkFolderAccess(dir.path().c_str()).ReadFileHeaderINI(&d2, &back, code), 1);
+    EXPECT_EQ(Show(std::string(back.CustomerName, strnlen(back.CustomerName, sizeof back.CustomerName))),
+              Show(c.read));
+    EXPECT_EQ(std::string(back.CarNoSerial, strnlen(back.CarNoSerial, sizeof back.CarNoSerial)), "1 2");
+    EXPECT_EQ(back.Agreed, h.Agreed);
   }
 }
 

@@ -48,11 +48,13 @@ TEST(WorkingFolders, FoldersWithTheirAncestors) {
 TEST(WorkingFolders, OneFormHoldsTheSystemFolder) {
   testing_support::TempFolder root;
   const std::string system = root.path() + "/";
-  auto first = quillon::LockSystemFolder(system);
+  auto first = quillon::SystemFolderHold::Take(system);
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(quillon::LockSystemFolder(system), nullptr);
+  EXPECT_EQ(quillon::SystemFolderHold::Take(system), nullptr) << "another form of this process";
+  EXPECT_EQ(quillon::SystemFolderHold::Take(root.path()), nullptr) << "named without its delimiter";
   first.reset();
-  EXPECT_NE(quillon::LockSystemFolder(system), nullptr);
+  EXPECT_NE(quillon::SystemFolderHold::Take(system), nullptr);
+  EXPECT_EQ(quillon::SystemFolderHold::Take(root / "missing"), nullptr);
 }
 
 }  // namespace

@@ -12,29 +12,10 @@
 namespace cabtest {
 
 int Shell(const std::string& command, std::string* output) {
-  std::string full = command + " 2>&1";
-  FILE* p = popen(full.c_str(), "r");
-  if (!p) return -1;
-  std::string text;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-  int status = pclose(p);
-  if (output) *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return testing_support::RunShell(command + " 2>&1", output);
 }
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
+std::string Quote(const std::string& s) { return testing_support::ShellQuote(s); }
 
 namespace {
 

@@ -3,11 +3,14 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 
 #include "Pakkel.h"
 #include "cab_test_support.h"
+#include "fakes.h"
 #include "platform/clock.h"
 #include "platform/fault.h"
 #include "platform/files.h"
@@ -234,6 +237,75 @@ TEST_F(Pakkel, UnpackingOverALongerFileLeavesNoOldBytes) {
   Write(t / "Out", {{"HeaderDt.ini", std::string(100000, 'o')}});
   ASSERT_EQ(uncompress_((t / "s.cab").c_str(), (t / "Out").c_str()), 1);
   EXPECT_EQ(ReadRaw(t / "Out/HeaderDt.ini"), "short");
+}
+
+// Links that stand in the destination at the names of unpacked files and folders are replaced, never followed:
+// nothing outside the destination changes.
+TEST_F(Pakkel, UnpackingWritesNothingThroughLinks) {
+  TempFolder t, outside;
+  WriteRaw(outside / "victim.txt", "outside");
+  std::vector<std::string> paths =
+      Write(t / "Work", {{"HeaderDt.ini", "header"}, {"Image/P0001.jpg", "jpeg"}, {"Image/Sub/x.txt", "x"}});
+  ASSERT_EQ(Compress(t / "Work", paths, t / "s.cab"), 1);
+  std::filesystem::create_directories(t / "Out");
+  std::filesystem::create_symlink(outside / "victim.txt", t / "Out/HeaderDt.ini");
+  std::filesystem::create_symlink(outside.path(), t / "Out/Image");
+  ASSERT_EQ(uncompress_((t / "s.cab").c_str(), (t / "Out").c_str()), 1);
+  EXPECT_EQ(ReadRaw(outside / "victim.txt"), "outside");
+  EXPECT_EQ(cabtest::TreeOf(outside.path()), (std::vector<std::pair<std::string, std::string>>{
+                                                  {"victim.txt", cabtest::Digest("outside")}}));
+  EXPECT_FALSE(std::filesystem::is_symlink(t / "Out/HeaderDt.ini"));
+  EXPECT_FALSE(std::filesystem::is_symlink(t / "Out/Image"));
+  EXPECT_EQ(ReadRaw(t / "Out/Image/Sub/x.txt"), "x");
+  EXPECT_EQ(ReadRaw(t / "Out/HeaderDt.ini"), "header");
+}
+
+// The temporary files of a packing are the owner's only, locked while it works, named after its process, and
+// those of a packing whose process ended are removed by the next one.
+TEST_F(Pakkel, PackingRemovesTheTemporaryFilesOfAGoneOwner) {
+  TempFolder t;
+  std::filesystem::create_directories(t / "tmp");
+  const std::string dead = std::to_string(testing_support::DeadProcessId());
+  WriteRaw(t / ("tmp/xxvek." + dead + ".tmp"), "debris");
+  WriteRaw(t / ("tmp/xxvek." + dead + "-7.tmp"), "debris");
+  WriteRaw(t / "tmp/xx12.tmp", "someone else's");
+  testing_support::EnvVarScope tmpdir("TMPDIR", (t / "tmp").c_str());
+  std::vector<std::string> paths = Write(t / "Work", {{"a.txt", cabtest::Text(5000, 1)}});
+  ASSERT_EQ(Compress(t / "Work", paths, t / "f.cab"), 1);
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(t / "tmp")) left.push_back(e.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"xx12.tmp"});
+}
+
+// A file whose archived DOS date or time is no day or time of the calendar keeps the time it was written at.
+TEST_F(Pakkel, AnImpossibleArchivedDateLeavesTheTimeAsWritten) {
+  struct Case {
+    const char* name;
+    std::uint16_t date, time;
+  } cases[] = {{"month 13", (44 << 9) | (13 << 5) | 1, 9 << 11},
+               {"month 0", (44 << 9) | (0 << 5) | 1, 9 << 11},
+               {"30 February", (44 << 9) | (2 << 5) | 30, 9 << 11},
+               {"hour 24", (44 << 9) | (5 << 5) | 1, 24 << 11}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder t;
+    std::vector<std::string> paths = Write(t / "Work", {{"a.txt", "abc"}});
+    ASSERT_EQ(Compress(t / "Work", paths, t / "d.cab"), 1);
+    // The first file record: its date and time, after the size, offset and folder index.
+    std::string cab = ReadRaw(t / "d.cab");
+    std::uint32_t files = 0;
+    std::memcpy(&files, cab.data() + 16, 4);
+    std::memcpy(cab.data() + files + 10, &c.date, 2);
+    std::memcpy(cab.data() + files + 12, &c.time, 2);
+    WriteRaw(t / "d.cab", cab);
+    const std::time_t before = std::time(nullptr);
+    ASSERT_EQ(uncompress_((t / "d.cab").c_str(), (t / "Out").c_str()), 1);
+    platform::FileTime lastWrite;
+    ASSERT_TRUE(platform::GetFileTimes(t / "Out/a.txt", nullptr, &lastWrite));
+    EXPECT_GE(lastWrite.seconds, before - 5);
+    EXPECT_LE(lastWrite.seconds, std::time(nullptr) + 5);
+    EXPECT_EQ(ReadRaw(t / "Out/a.txt"), "abc");
+  }
 }
 
 TEST_F(Pakkel, UnpacksCabinetsOfGcab) {

@@ -475,7 +475,7 @@ TEST_F(OvSvInfoTest, UnpackUnderFailingFileOperations) {
     std::filesystem::create_directories(tmp);
     return OvSvInfo().fmalt(source.c_str(), target.c_str());
   };
-  static const char* kOps[] = {"open", "read", "write", "rename", "delete", "mkdir", "size", "attributes"};
+  static const char* kOps[] = {"open", "read", "write", "rename", "delete", "mkdir", "size", "attributes", "lock"};
   int runs = 0;
   for (int k = 0; k < static_cast<int>(platform::FileOp::kCount); ++k) {
     auto op = static_cast<platform::FileOp>(k);

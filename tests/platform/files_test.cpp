@@ -390,16 +390,6 @@ TEST_F(FilesTest, SearchEntriesCarryTheLastWrite) {
   EXPECT_EQ(found[0].lastWrite.nanoseconds, written.nanoseconds);
 }
 
-TEST_F(FilesTest, LockTakenOnlyWhenFree) {
-  const std::string path = P("held.lock");
-  std::unique_ptr<platform::FileLock> first = platform::FileLock::TryAcquire(path);
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(platform::FileLock::TryAcquire(path), nullptr) << "a second holder is refused at once";
-  first.reset();
-  EXPECT_NE(platform::FileLock::TryAcquire(path), nullptr) << "free again once the first holder goes";
-  EXPECT_EQ(platform::FileLock::TryAcquire(P("missing/held.lock")), nullptr);
-}
-
 TEST(Clock, LocalTimeFileTimeAndDosDateTime) {
   {
     testing_support::TimeZoneScope zone("JST-9");
@@ -445,6 +435,27 @@ TEST(Clock, LocalTimeFileTimeAndDosDateTime) {
     EXPECT_EQ(back.hour, c.local.hour) << c.name;
     EXPECT_EQ(back.minute, c.local.minute) << c.name;
     EXPECT_EQ(back.second, c.secondBack) << c.name << ": two-second steps";
+  }
+}
+
+// A local time that the calendar does not have is refused, never carried over into the next field.
+TEST(Clock, ImpossibleLocalTimesDoNotConvert) {
+  TimeZoneScope zone("JST-9");
+  struct Case {
+    const char* name;
+    platform::LocalTime local;
+    bool ok;
+  } cases[] = {
+      {"month 0", {2024, 0, 10, 9, 0, 0}, false},          {"month 13", {2024, 13, 1, 9, 0, 0}, false},
+      {"30 February", {2024, 2, 30, 9, 0, 0}, false},       {"29 February 2023", {2023, 2, 29, 9, 0, 0}, false},
+      {"29 February 2024", {2024, 2, 29, 9, 0, 0}, true},   {"31 April", {2024, 4, 31, 0, 0, 0}, false},
+      {"day 0", {2024, 4, 0, 0, 0, 0}, false},              {"hour 24", {2024, 1, 1, 24, 0, 0}, false},
+      {"minute 60", {2024, 1, 1, 23, 60, 0}, false},        {"second 62 of DOS", {2024, 1, 1, 23, 59, 62}, false},
+      {"last second of a year", {2024, 12, 31, 23, 59, 59}, true},
+  };
+  for (const Case& c : cases) {
+    platform::FileTime t;
+    EXPECT_EQ(platform::LocalToFileTime(c.local, t), c.ok) << c.name;
   }
 }
 

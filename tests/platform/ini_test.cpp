@@ -303,6 +303,33 @@ TEST_F(IniTest, RewritingOneKeyKeepsEveryOtherLine) {
   EXPECT_EQ(platform::IniGetString("S", "A", "", file), "duplicate section");
 }
 
+// Lookups go through an index: it must see what callers did to the vectors directly.
+TEST_F(IniTest, LookupsSeeChangesMadeToTheDocumentsVectors) {
+  platform::IniDocument doc = platform::IniDocument::Parse("[A]\r\nk=1\r\n[B]\r\nk=2\r\n[表]\r\nx=3\r\n");
+  ASSERT_NE(doc.FindEntry("b", "K"), nullptr);
+  EXPECT_EQ(doc.FindEntry("表", "X")->value, "3");
+  doc.AddSection("ア");  // 0x83 0x41: a trail byte that is an ASCII letter
+  EXPECT_NE(doc.FindSection("ア"), nullptr);
+  EXPECT_EQ(doc.FindSection("\x83\x61"), nullptr) << "the trail byte of a double-byte name is not folded";
+  doc.sections.pop_back();
+  doc.sections.push_back({"C", {{"k", "4"}}});
+  ASSERT_NE(doc.FindEntry("c", "k"), nullptr) << "a section appended";
+  doc.sections[0].entries.push_back({"extra", "5"});
+  ASSERT_NE(doc.FindEntry("A", "EXTRA"), nullptr) << "an entry appended";
+  doc.sections.erase(doc.sections.begin());
+  EXPECT_EQ(doc.FindSection("A"), nullptr) << "a section taken out";
+  EXPECT_EQ(doc.FindEntry("B", "k")->value, "2");
+  doc.sections[0].name = "Z";
+  EXPECT_EQ(doc.FindSection("B"), nullptr) << "a renamed section is not found under its old name";
+  EXPECT_NE(doc.FindSection("C"), nullptr);
+  // Many sections and keys: each found, the first of duplicates.
+  platform::IniDocument big;
+  for (int i = 0; i < 20000; ++i) big.Set("S" + std::to_string(i), "K", std::to_string(i));
+  big.AddSection("s7").entries.push_back({"K", "duplicate"});
+  for (int i = 0; i < 20000; i += 997) EXPECT_EQ(big.FindEntry("s" + std::to_string(i), "k")->value, std::to_string(i));
+  EXPECT_EQ(big.FindEntry("S7", "K")->value, "7");
+}
+
 TEST_F(IniTest, DocumentRoundTripAndEdits) {
   const std::string bytes = WithEnds(kFixtures[0].lines, "\r\n");
   platform::IniDocument doc = platform::IniDocument::Parse(bytes);

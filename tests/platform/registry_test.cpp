@@ -170,32 +170,37 @@ TEST_F(RegistryTest, MakesTheFolderOfANewFile) {
 
 TEST_F(RegistryTest, AFailedWriteLeavesThePreviousFile) {
   const std::string before = "[K]\r\nv=1\r\n";
-  struct Case {
+  struct Kind {
     const char* name;
     platform::FileOp op;
-    int nth;
-  } cases[] = {
-      {"LockFile", platform::FileOp::Open, 1},
-      {"TemporaryFile", platform::FileOp::Open, 3},
-      {"Read", platform::FileOp::Read, 1},
-      {"Write", platform::FileOp::Write, 1},
-      {"Rename", platform::FileOp::Rename, 1},
-  };
-  for (const Case& c : cases) {
-    WriteRaw(file, before);
-    platform::ClearFaults();
-    platform::FailNthCall(c.op, c.nth);
-    EXPECT_FALSE(platform::RegistrySetValue("K", "v", "2")) << c.name;
-    platform::ClearFaults();
-    EXPECT_EQ(ReadRaw(file), before) << c.name;
-    std::vector<platform::FindEntry> found;
-    ASSERT_TRUE(platform::FindFiles(dir / "*", found));
-    for (const platform::FindEntry& e : found) {
-      EXPECT_TRUE(e.name == "." || e.name == ".." || e.name == "registry.ini" || e.name == "registry.ini.lock")
-          << c.name << ": left " << e.name;
+  } kinds[] = {{"Open", platform::FileOp::Open},
+               {"Read", platform::FileOp::Read},
+               {"Write", platform::FileOp::Write},
+               {"Rename", platform::FileOp::Rename}};
+  for (const Kind& kind : kinds) {
+    // Each call of the kind that one write makes fails in turn (the lock, the read, the temporary file...).
+    for (int k = 1;; ++k) {
+      const std::string when = std::string(kind.name) + " #" + std::to_string(k);
+      WriteRaw(file, before);
+      platform::ClearFaults();
+      platform::FailNthCall(kind.op, k);
+      bool written = platform::RegistrySetValue("K", "v", "2");
+      int calls = platform::CallCount(kind.op);
+      platform::ClearFaults();
+      if (k > calls) {
+        EXPECT_TRUE(written) << when;
+        break;
+      }
+      ASSERT_LT(k, 100) << when;
+      EXPECT_FALSE(written) << when;
+      EXPECT_EQ(ReadRaw(file), before) << when;
+      std::vector<platform::FindEntry> found;
+      ASSERT_TRUE(platform::FindFiles(dir / "*", found));
+      for (const platform::FindEntry& e : found) {
+        EXPECT_TRUE(e.name == "." || e.name == ".." || e.name == "registry.ini") << when << ": left " << e.name;
+      }
     }
   }
-  EXPECT_TRUE(platform::RegistrySetValue("K", "v", "2"));
   EXPECT_EQ(ReadRaw(file), "[K]\r\nv=2\r\n");
 }
 

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,6 +95,30 @@ std::string BinaryDir() {
   return s ? s : ".";
 }
 
+std::string ShellQuote(std::string_view s) {
+  std::string out = "'";
+  for (char c : s) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
+
+int RunShell(const std::string& command, std::string* output) {
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return -1;
+  std::string text;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+  int status = pclose(p);
+  if (output) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work) {
   int go[2];
   if (pipe(go) != 0) return false;
@@ -117,6 +143,30 @@ bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work)
     ok = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
   }
   return ok;
+}
+
+ForeignLock::ForeignLock(const std::string& cp932Path, bool exclusive)
+    : fd_(open(Utf8(cp932Path).c_str(), O_RDONLY | O_CLOEXEC)) {
+  held_ = fd_ >= 0 && flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0;
+}
+
+void ForeignLock::Release() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  held_ = false;
+}
+
+bool FreeToLock(const std::string& cp932Path, bool exclusive) {
+  ForeignLock probe(cp932Path, exclusive);
+  return probe.held();
+}
+
+int DeadProcessId() {
+  pid_t child = fork();
+  if (child == 0) _exit(0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return static_cast<int>(child);
 }
 
 }  // namespace testing_support

@@ -36,8 +36,34 @@ std::string Utf8(std::string_view cp932);
 // as outPath + ".json".
 bool MakeVek(const std::string& json, const std::string& outPath, const std::string& tailPath = {});
 
+// s in single quotes for the shell.
+std::string ShellQuote(std::string_view s);
+// Runs a shell command; gives its exit status (-1 when it did not exit), and its stdout into output.
+int RunShell(const std::string& command, std::string* output = nullptr);
+
 // Runs work(0) ... work(count-1) in child processes that all start at once; true when every one returned true.
 bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work);
+
+// An advisory lock (flock) on a CP932 path taken beside the layer under test, as another process holds one.
+class ForeignLock {
+ public:
+  ForeignLock(const std::string& cp932Path, bool exclusive = true);
+  ~ForeignLock() { Release(); }
+  ForeignLock(const ForeignLock&) = delete;
+  ForeignLock& operator=(const ForeignLock&) = delete;
+  bool held() const { return held_; }
+  void Release();
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
+
+// Whether another process could take the lock of a CP932 path now.
+bool FreeToLock(const std::string& cp932Path, bool exclusive = true);
+
+// The id of a process that has ended (a child made and reaped for the purpose), for names of a gone owner.
+int DeadProcessId();
 
 // Folders of the build: the source tree ($VEK_SOURCE_DIR) and the build tree ($VEK_BINARY_DIR).
 std::string SourceDir();

@@ -104,6 +104,9 @@ TEST_P(DialogFontTest, TemplateFontAndDialogUnitsFollowTheScreen) {
   EXPECT_EQ(edit, RectAt(px(7, c.units.width, 4), px(20, c.units.height, 8), px(150, c.units.width, 4),
                          px(14, c.units.height, 8)));
   EXPECT_EQ(dlg.WindowRect(), RectAt(0, 0, px(300, c.units.width, 4), px(200, c.units.height, 8)));
+  // The template's rectangle stays the dialog's natural size after it was moved.
+  dlg.Move(RectAt(0, 0, 8000, 18500));
+  EXPECT_EQ(dlg.TemplateRect(), RectAt(0, 0, px(300, c.units.width, 4), px(200, c.units.height, 8)));
   EXPECT_EQ(dlg.MapDialogRect(Rect{7, 20, 157, 34}),
             (Rect{px(7, c.units.width, 4), px(20, c.units.height, 8), px(157, c.units.width, 4),
                   px(34, c.units.height, 8)}));

@@ -39,12 +39,14 @@ inline bool Now(LocalTime& out) { return CurrentClock().Now(out); }
 inline void Sleep(unsigned milliseconds) { CurrentClock().Sleep(milliseconds); }
 inline std::uint64_t TickMilliseconds() { return CurrentClock().TickMilliseconds(); }
 
-// Local time (the process's time zone) <-> file time.
+// Local time (the process's time zone) <-> file time. A local time that is no day of the calendar or no time of
+// day (month 13, 30 February, hour 24, second 60) does not convert.
 bool LocalToFileTime(const LocalTime& local, FileTime& out);
 bool FileTimeToLocal(const FileTime& time, LocalTime& out);
 
 // DOS date (bits 15-9 year-1980, 8-5 month, 4-0 day) and time (15-11 hour, 10-5 minute, 4-0 second/2).
 bool LocalToDos(const LocalTime& local, std::uint16_t& dosDate, std::uint16_t& dosTime);
+// The fields as the DOS date and time hold them, unchecked (month 0, 13 to 15, hour 24 to 31 and so on can come out).
 LocalTime DosToLocal(std::uint16_t dosDate, std::uint16_t dosTime);
 
 }  // namespace platform

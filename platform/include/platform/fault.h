@@ -4,7 +4,7 @@
 
 namespace platform {
 
-enum class FileOp { Open, Read, Write, Rename, Delete, MakeFolder, Size, SetAttributes, kCount };
+enum class FileOp { Open, Read, Write, Rename, Delete, MakeFolder, Size, SetAttributes, Lock, kCount };
 
 // Arms the Nth (1-based) call of op, counted from now, to fail; n <= 0 disarms op.
 void FailNthCall(FileOp op, int n);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
@@ -31,6 +32,8 @@ inline bool IsFile(const std::string& p) { return GetPathKind(p) == PathKind::Fi
 inline bool IsFolder(const std::string& p) { return GetPathKind(p) == PathKind::Folder; }
 // The path itself is a symbolic link (a dangling one included).
 bool IsSymbolicLink(const std::string& path);
+// The path itself is a regular file (not a link to one), in one look.
+bool IsRegularFile(const std::string& path);
 
 // One entry of a folder search.
 struct FindEntry {
@@ -46,6 +49,14 @@ struct FindEntry {
 // "folder/*" (or "*.*") yields "." and ".." first. The other entries come in the byte order of their upper-cased
 // names. Gives false when nothing matches or the folder cannot be read.
 bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out);
+
+// The names in a folder (not "." and ".."), each with whether it is a regular file itself (not a link, not a
+// folder), in one read of the folder where the file system tells the kinds; false when it cannot be read.
+struct FolderName {
+  std::string name;  // CP932
+  bool regularFile = false;
+};
+bool ListFolder(const std::string& folder, std::vector<FolderName>& out);
 
 // Both paths name one existing file or folder (the same device and inode), through links and other names.
 bool SameFile(const std::string& a, const std::string& b);
@@ -63,6 +74,13 @@ enum class OpenMode {
   Update,       // "r+b": existing file, read and write, not shortened
   Append,       // "ab"
   CreateNew,    // create, failing when the file exists
+  // "wb", but a symbolic link that stands at the name is removed and a new file made in its place: nothing is
+  // ever written through a link.
+  Replace,
+  // A temporary file: made new (never over an existing entry, never through a link), readable and writable by
+  // the owner only, and locked (flock, exclusive) for as long as it is open, so that other processes can tell
+  // that its owner still works on it.
+  CreateTemporary,
 };
 
 // An open file; closed when destroyed.
@@ -90,6 +108,8 @@ class File {
   bool Close();  // reports the failure of the last flush
 
  private:
+  friend class TemporaryFile;
+  friend bool OverwriteFile(const std::string& path, const void* data, std::size_t size);
   explicit File(int fd);
   int fd_;
 };
@@ -98,11 +118,81 @@ class File {
 bool ReadFile(const std::string& path, std::string& out);
 bool ReadFilePart(const std::string& path, std::int64_t offset, std::size_t length, std::string& out);
 bool WriteFile(const std::string& path, const void* data, std::size_t size);      // create or truncate
-bool OverwriteFile(const std::string& path, const void* data, std::size_t size);  // over the start, not shortened
+// Over the start, not shortened, and on disk before it reports success; when the write or the flush fails the
+// old bytes are written back.
+bool OverwriteFile(const std::string& path, const void* data, std::size_t size);
 bool AppendFile(const std::string& path, const void* data, std::size_t size);
-// Writes a temporary file beside path, flushes it and renames it over path: either the old or the new
-// complete file stands under the name at every moment.
+// Writes a temporary file beside path (TemporaryFile), flushes it and renames it over path: either the old or
+// the new complete file stands under the name at every moment, and a link at path is replaced, not followed.
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size);
+
+// ---- Temporary files ----
+// Their names carry the owner's process id: prefix + pid + ".tmp", or prefix + pid + "-" + n + ".tmp" when an
+// entry (a link planted there included) already takes the name.
+
+// The name of the attempt-th temporary file of this process in folder (CP932).
+std::string TemporaryName(const std::string& folder, std::string_view prefix, int attempt,
+                          std::string_view suffix = ".tmp");
+
+// A temporary file opened for writing (OpenMode::CreateTemporary), removed when destroyed unless committed.
+class TemporaryFile {
+ public:
+  // A new one in folder whose name begins with prefix; nullptr when none can be made.
+  static std::unique_ptr<TemporaryFile> Create(const std::string& folder, std::string_view prefix,
+                                               std::string_view suffix = ".tmp");
+  // A new one beside path, named "." + name + "." + pid + ".tmp".
+  static std::unique_ptr<TemporaryFile> CreateBeside(const std::string& path);
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  File& file() { return *file_; }
+  const std::string& path() const { return path_; }
+  // Gives the file the permissions of the entry it replaces (those of a new file where there is none), flushes
+  // it and renames it over target (replacing a file or link there), then flushes the folder. The file stays
+  // open and locked until the object goes.
+  bool Commit(const std::string& target);
+
+ private:
+  TemporaryFile(std::unique_ptr<File> file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+  std::unique_ptr<File> file_;
+  std::string path_;
+  bool committed_ = false;
+};
+
+// Temporary files of folder named from prefix (where a "*" stands for any text) and suffix whose owner is gone: the process their name carries
+// no longer runs and nobody holds their lock. Regular files only (links and folders of such names are left).
+std::vector<std::string> StaleTemporaries(const std::string& folder, std::string_view prefix,
+                                          std::string_view suffix = ".tmp");
+// Deletes them; the number deleted.
+int RemoveStaleTemporaries(const std::string& folder, std::string_view prefix, std::string_view suffix = ".tmp");
+
+// ---- Advisory locks ----
+// Locks are flock locks, so they are released when their holder ends, however it ends. A lock that this
+// process already holds on the same file or folder is granted again at once (and kept until the last holder
+// goes), so nested operations of one process never wait for themselves.
+
+enum class LockKind { Shared, Exclusive };
+
+// A lock held until the object goes; made by LockFile and LockFolder.
+class FileLock {
+ public:
+  FileLock(std::uint64_t dev, std::uint64_t ino) : dev_(dev), ino_(ino) {}
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  std::uint64_t dev_, ino_;
+};
+
+// Locks the file path names; while no entry has that name, its folder instead, so that two makers of one new
+// file exclude each other too. When the file is replaced while the lock is awaited, the file that then has the
+// name is locked. Waits up to waitMilliseconds (polling through the clock's Sleep); nullptr when the lock is not
+// had (LastError EWOULDBLOCK after the wait, else the error of opening). Passes the fault point of a lock.
+std::unique_ptr<FileLock> LockFile(const std::string& path, LockKind kind, unsigned waitMilliseconds);
+// Locks a folder itself.
+std::unique_ptr<FileLock> LockFolder(const std::string& path, LockKind kind, unsigned waitMilliseconds);
 
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists);
 bool DeleteFile(const std::string& path);    // a file, not a folder
@@ -134,25 +224,6 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes);
 // Creation time is the birth time where the file system keeps one (or the time set here), else the last write.
 bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* lastWrite);
 bool SetFileTimes(const std::string& path, const FileTime* creation, const FileTime* lastWrite);
-
-// An advisory lock (flock) on a lock file, held until the object goes, so that processes which change one file
-// take turns. The lock file is created when missing and never removed (a removed lock file could be locked by two
-// processes at once). Passes the fault point of an open.
-class FileLock {
- public:
-  // Waits for the lock; nullptr when the lock file cannot be opened or locked.
-  static std::unique_ptr<FileLock> Acquire(const std::string& path);
-  // Takes the lock only when nobody holds it; nullptr at once otherwise (LastError EWOULDBLOCK).
-  static std::unique_ptr<FileLock> TryAcquire(const std::string& path);
-  ~FileLock();
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-
- private:
-  static std::unique_ptr<FileLock> Take(const std::string& path, bool wait);
-  explicit FileLock(int fd) : fd_(fd) {}
-  int fd_;
-};
 
 // The real (system) name of path: the exact name if it exists, else the first entry of its folder whose name
 // matches the last component without regard to ASCII case, else path itself.

@@ -9,7 +9,70 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace platform {
+
+// A hash of name that ignores the case of ASCII letters (double-byte characters as they are), as lookups compare.
+std::size_t IniHashName(std::string_view name);
+
+// The first item of a vector that bears a name (compared without regard to ASCII case), found through a hash
+// index of the items' places, so that files of many sections and keys are read and written in time linear in
+// their size. Items appended to the vector are indexed at the next lookup, and one that finds fewer items than
+// it indexed, or its last one renamed, builds the index anew. Whoever renames or inserts items elsewhere calls
+// Invalidate().
+class IniNameIndex {
+ public:
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+  template <class Item, class NameOf>
+  std::size_t Find(const std::vector<Item>& items, std::string_view name, NameOf nameOf) const {
+    if (items.size() < indexed_ || (indexed_ > 0 && std::string_view(nameOf(items[indexed_ - 1])) != last_)) {
+      Invalidate();
+    }
+    if (indexed_ < items.size()) {
+      for (; indexed_ < items.size(); ++indexed_) Insert(items, indexed_, nameOf);
+      last_ = nameOf(items[indexed_ - 1]);
+    }
+    if (slots_.empty()) return npos;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t h = IniHashName(name) & mask; slots_[h] != npos; h = (h + 1) & mask) {
+      if (EqualsNoCaseAscii(nameOf(items[slots_[h]]), name)) return slots_[h];
+    }
+    return npos;
+  }
+  void Invalidate() const {
+    slots_.clear();
+    indexed_ = 0;
+    last_.clear();
+  }
+
+ private:
+  template <class Item, class NameOf>
+  void Insert(const std::vector<Item>& items, std::size_t item, NameOf nameOf) const {
+    if (slots_.size() < 2 * (item + 1)) {
+      // Grown to keep at least half the slots free; the items so far placed anew.
+      slots_.assign(slots_.empty() ? 16 : slots_.size() * 2, npos);
+      for (std::size_t i = 0; i < item; ++i) Place(items, i, nameOf);
+    }
+    Place(items, item, nameOf);
+  }
+  // The first item of a name keeps its place: a later one of the same name is not indexed.
+  template <class Item, class NameOf>
+  void Place(const std::vector<Item>& items, std::size_t item, NameOf nameOf) const {
+    const std::string_view name = nameOf(items[item]);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t h = IniHashName(name) & mask;
+    for (; slots_[h] != npos; h = (h + 1) & mask) {
+      if (EqualsNoCaseAscii(nameOf(items[slots_[h]]), name)) return;
+    }
+    slots_[h] = item;
+  }
+
+  mutable std::vector<std::size_t> slots_;  // item places, npos where free; a power of two in size
+  mutable std::size_t indexed_ = 0;
+  mutable std::string last_;
+};
 
 struct IniEntry {
   std::string key;
@@ -25,6 +88,12 @@ struct IniSection {
   std::vector<IniEntry> entries;
   std::string header = {};              // the section's line as read
   std::vector<std::string> after = {};  // lines after its last entry
+  IniNameIndex keys = {};               // of entries, by key
+
+  const IniEntry* FindEntry(std::string_view key) const {  // first match
+    std::size_t i = keys.Find(entries, key, [](const IniEntry& e) -> const std::string& { return e.key; });
+    return i == IniNameIndex::npos ? nullptr : &entries[i];
+  }
 };
 
 // A whole INI file in memory, parsed from and written to bytes (no I/O). Serialize writes the lines that were
@@ -43,6 +112,9 @@ class IniDocument {
 
   std::vector<IniSection> sections;
   std::vector<std::string> preamble;  // lines before the first section (their keys belong to no section)
+
+ private:
+  IniNameIndex sectionIndex_;
 };
 
 // GetPrivateProfileString: copies at most size-1 bytes and a NUL (never splitting a double-byte character) and

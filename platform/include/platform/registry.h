@@ -15,8 +15,8 @@
 // - A key exists when it has a section or one of its sub-keys has: parents are implied and have no section of
 //   their own; a key without values (such as "...\Control") is an empty section.
 //
-// Writing: each change, or each RegistryEdit as a whole, takes an advisory lock (flock) on the lock file
-// "<file>.lock" beside the file, reads the file, changes it and replaces it whole (temporary file + rename,
+// Writing: each change, or each RegistryEdit as a whole, takes an advisory lock (flock) on the file (on its folder
+// while it does not exist; files.h LockFile), reads the file, changes it and replaces it whole (temporary file + rename,
 // files.h). Processes that write at once take turns and lose nothing; a write that fails leaves the previous
 // file as it was. A change that changes nothing writes nothing. Deleting what is not there is success.
 // Reading takes no lock: the file under the name is always a whole one.

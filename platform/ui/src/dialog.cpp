@@ -204,6 +204,7 @@ bool Build(Dialog& dialog, const DialogTemplate& t, Window* parent, QWidget* par
   d.ended = false;
   d.result = 0;
   Rect r = detail::ItemPixels(t.x, t.y, t.cx, t.cy, d.units);
+  d.templateRect = r;
   if (!detail::AttachWidget(dialog, parent, parentWidget, flags, r)) return false;
   QWidget* w = detail::WidgetOf(dialog);
   w->hide();
@@ -288,6 +289,8 @@ void Dialog::EndDialog(int result) {
 bool Dialog::IsModal() const { return dimpl_->modal; }
 
 int Dialog::TemplateId() const { return dimpl_->templateId; }
+
+Rect Dialog::TemplateRect() const { return dimpl_->templateRect; }
 
 BaseUnits Dialog::Units() const { return dimpl_->units; }
 

@@ -81,6 +81,7 @@ struct ControlRecord {
 struct DialogImpl {
   Dialog* self = nullptr;
   int templateId = 0;
+  Rect templateRect;  // pixels
   BaseUnits units;
   std::vector<ControlRecord*> controls;  // owned by events
   ControlEvents* events = nullptr;        // owned by the widget

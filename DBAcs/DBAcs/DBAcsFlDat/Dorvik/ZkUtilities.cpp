@@ -1,7 +1,9 @@
 #include "ZkUtilities.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <memory>
 #include <new>
 
@@ -74,8 +76,9 @@ bool DeleteListed(const std::vector<std::string>& files) {
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 // The walk of GetFileList (withFiles) and GetFolderList (!withFiles). Symbolic links are never entered: a
-// link is listed as a file.
-int ListTree(const std::string& pattern, std::vector<std::string>& list, bool withFiles) {
+// link is listed as a file, or into links when that is given.
+int ListTree(const std::string& pattern, std::vector<std::string>& list, bool withFiles,
+             std::vector<std::string>* links = nullptr) {
   if (pattern.empty()) return 0;
   std::string prefix = CZkUtilities::JoinPath(CZkUtilities::GetFolderName(pattern), "");
   std::vector<platform::FindEntry> entries;
@@ -83,12 +86,31 @@ int ListTree(const std::string& pattern, std::vector<std::string>& list, bool wi
   for (const platform::FindEntry& e : entries) {
     if (IsDotEntry(e.name)) continue;
     std::string path = prefix + e.name;
-    if (e.isFolder && !e.isSymlink) {
+    if (e.isSymlink && links) {
+      links->push_back(path);
+    } else if (e.isFolder && !e.isSymlink) {
       if (!withFiles) list.push_back(path);
-      if (!ListTree(path + "/*", list, withFiles)) return 0;
+      if (!ListTree(path + "/*", list, withFiles, links)) return 0;
     } else if (withFiles) {
       list.push_back(path);
     }
+  }
+  return 1;
+}
+
+// The files to pack for a pattern: every file GetFileList lists but links (a link is never followed: what it
+// points to is not the folder's) and the base folder's own files named in leftOut.
+int ListFilesToPack(const std::string& pattern, const std::vector<std::string>& leftOut,
+                    std::vector<std::string>& files) {
+  std::vector<std::string> listed, links;
+  if (!ListTree(pattern, listed, true, &links)) return 0;
+  for (const std::string& link : links) ZK_LOG(2, "シンボリックリンクは圧縮しません：%s", link.c_str());
+  const std::string prefix = CZkUtilities::JoinPath(CZkUtilities::GetFolderName(pattern), "");
+  for (std::string& path : listed) {
+    std::string_view own = std::string_view(path).substr(prefix.size());
+    bool left = std::any_of(leftOut.begin(), leftOut.end(),
+                            [&](const std::string& name) { return platform::EqualsNoCaseAscii(own, name); });
+    if (!left) files.push_back(std::move(path));
   }
   return 1;
 }
@@ -372,14 +394,37 @@ int CZkUtilities::ForceDeleteFolder(const std::string& folderArg) {
   return 0;
 }
 
+// ---- Locks ----
+
+std::unique_ptr<platform::FileLock> CZkUtilities::LockVekFile(const std::string& path, bool exclusive) {
+  auto lock = platform::LockFile(path, exclusive ? platform::LockKind::Exclusive : platform::LockKind::Shared,
+                                 kLockWait);
+  if (!lock) ZK_LOG(0, "見積保存ファイルをロックできません（他の処理が使用中）(%d)：%s", platform::LastError(), path.c_str());
+  return lock;
+}
+
+std::unique_ptr<platform::FileLock> CZkUtilities::LockWorkFolder(const std::string& folder) {
+  auto lock = platform::LockFolder(folder, platform::LockKind::Exclusive, kLockWait);
+  if (!lock) {
+    ZK_LOG(0, "作業フォルダをロックできません（他の処理が使用中）(%d)：%s", platform::LastError(), folder.c_str());
+    return lock;
+  }
+  // The INI and hand-over files are written beside their names as ".<name>.<pid>.tmp"; a writer that did not
+  // live to rename its file left it.
+  int removed = platform::RemoveStaleTemporaries(folder, ".*.");
+  if (removed > 0) ZK_LOG(2, "作業フォルダの書きかけの一時ファイルを削除しました（%d件）", removed);
+  return lock;
+}
+
 // ---- Pakkel ----
 
-int CZkUtilities::CompressFile(const std::string& pattern, const std::string& cabinetPath) {
+int CZkUtilities::CompressFile(const std::string& pattern, const std::string& cabinetPath,
+                               const std::vector<std::string>& leftOut) {
   std::string base = GetFolderName(pattern);
   std::string cabinetFolder = GetFolderName(cabinetPath);
   if (!IsExistFile(pattern) || !IsExistFile(cabinetFolder)) return 0;
   std::vector<std::string> files;
-  if (!GetFileList(pattern, files)) return 0;
+  if (!ListFilesToPack(pattern, leftOut, files)) return 0;
   std::vector<char*> array;
   array.reserve(files.size());
   for (std::string& f : files) array.push_back(f.data());

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/files.h"
 
 class CZkUtilities {
  public:
@@ -57,8 +60,19 @@ class CZkUtilities {
   static int DeleteTempCabinetFiles(const std::string& path);
   static int ForceDeleteFolder(const std::string& folder);
 
-  // Pakkel.
-  static int CompressFile(const std::string& pattern, const std::string& cabinetPath);
+  // Locks that keep a second writer out (advisory; another operation's lock is waited for kLockWait ms at most).
+  static constexpr unsigned kLockWait = 15000;
+  // The estimate file for a change (exclusive) or for a read in several steps (shared); null when it cannot be
+  // had (logged).
+  static std::unique_ptr<platform::FileLock> LockVekFile(const std::string& path, bool exclusive);
+  // A work folder for an opening into it or a save from it (exclusive), its temporary files that writers cut short
+  // left removed; null when it cannot be had (logged).
+  static std::unique_ptr<platform::FileLock> LockWorkFolder(const std::string& folder);
+
+  // Pakkel. Packing never follows a symbolic link (links are left out and logged) and leaves out the files of
+  // the pattern's folder named in leftOut (names compared without regard to ASCII case).
+  static int CompressFile(const std::string& pattern, const std::string& cabinetPath,
+                          const std::vector<std::string>& leftOut = {});
   static int UncompressFile(const std::string& destinationFolder, const std::string& cabinetPath);
 
   // Bits of a buffer of length bytes taken as one bit string (byte 0 first, most significant bit first).

@@ -9,6 +9,7 @@
 #include "ZkLog.h"
 #include "ZkUtilities.h"
 #include "ZkVekBufferAccess.h"
+#include "ZkVekFileReplace.h"
 
 namespace {
 
@@ -25,10 +26,14 @@ constexpr int kHistoryDataBytes = Model::kHistoryInfoOffset;  // 331
 
 }  // namespace
 
-// The first steps of every read: the file must exist and its leading bytes be readable.
-#define ZK_READ_HEAD(title, bytes, buf, missingText)                                             \
+// The first steps of every read: the file must exist, its lock be had and its leading bytes be readable.
+#define ZK_READ_HEAD(title, bytes, buf, missingText, exclusive)                                  \
   do {                                                                                            \
     if (!m_bExist) ZK_FAIL(title, zkerror::kVekFileMissing, missingText);                        \
+    if (!Lock((exclusive), pErrorCode)) {                                                         \
+      ZK_LOG_NG(title);                                                                           \
+      return 0;                                                                                   \
+    }                                                                                             \
     if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, (bytes), (buf))) {                    \
       ZK_FAIL(title, zkerror::kVekFileRead, kTextRead);                                           \
     }                                                                                             \
@@ -50,6 +55,17 @@ CZkVekFileAccess::CZkVekFileAccess(const char* pVekFileName)
 
 CZkVekFileAccess::~CZkVekFileAccess() = default;
 
+bool CZkVekFileAccess::Lock(bool exclusive, char* pErrorCode) {
+  if (exclusive) {
+    // A change: what changes cut short left beside the file goes too.
+    m_pLock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
+    return m_pLock != nullptr;
+  }
+  m_pLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
+  if (!m_pLock) ZkSetErrorCode(pErrorCode, zkerror::kVekFileRead);
+  return m_pLock != nullptr;
+}
+
 int CZkVekFileAccess::ReadFileSignature(char* pSignature, char* pVersion, char* pErrorCode) {
   static constexpr char kTitle[] = "見積保存ファイル識別子読み込み";
   ZK_LOG_TITLE(kTitle);
@@ -57,7 +73,7 @@ int CZkVekFileAccess::ReadFileSignature(char* pSignature, char* pVersion, char* 
                static_cast<void*>(pVersion), static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   std::vector<unsigned char> data;
-  ZK_READ_HEAD(kTitle, kSignatureBytes, data, kTextMissing);
+  ZK_READ_HEAD(kTitle, kSignatureBytes, data, kTextMissing, false);
   if (data.size() < kSignatureBytes) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
   if (pSignature) std::memcpy(pSignature, data.data(), 4);
   if (pVersion) std::memcpy(pVersion, data.data() + 4, 4);
@@ -71,7 +87,7 @@ int CZkVekFileAccess::ReadFileHeaderData(void* pDest, char* pErrorCode) {
   ZK_LOG_PARAM("pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   std::vector<unsigned char> data;
-  ZK_READ_HEAD(kTitle, kHeaderDataBytes, data, kTextMissing);
+  ZK_READ_HEAD(kTitle, kHeaderDataBytes, data, kTextMissing, false);
   Model model;
   ZK_PARSE(kTitle, model, data, Model::kSectionHeaderData, Model::kSectionHeaderData);
   if (!model.ReadHeaderData(pDest, pErrorCode)) {
@@ -88,7 +104,7 @@ int CZkVekFileAccess::ReadFileHeaderInfo(void* pDest, char* pErrorCode) {
   ZK_LOG_PARAM("pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   std::vector<unsigned char> data;
-  ZK_READ_HEAD(kTitle, kHeaderInfoBytes, data, kTextMissing);
+  ZK_READ_HEAD(kTitle, kHeaderInfoBytes, data, kTextMissing, false);
   Model model;
   ZK_PARSE(kTitle, model, data, Model::kSectionHeaderData, Model::kSectionHeaderInfo);
   if (!model.ReadHeaderInfo(pDest, pErrorCode)) {
@@ -105,7 +121,7 @@ int CZkVekFileAccess::WriteFileHeaderInfo(const void* pSource, char* pErrorCode)
   ZK_LOG_PARAM("pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   std::vector<unsigned char> data;
-  ZK_READ_HEAD(kTitle, kHeaderInfoBytes, data, kTextMissing);
+  ZK_READ_HEAD(kTitle, kHeaderInfoBytes, data, kTextMissing, true);
   Model model;
   ZK_PARSE(kTitle, model, data, Model::kSectionHeaderData, Model::kSectionHeaderInfo);
   if (!model.ReplaceHeaderInfo(pSource, pErrorCode)) {
@@ -141,7 +157,7 @@ int CZkVekFileAccess::ReadFileHistoryData(void* pDest, char* pErrorCode) {
   ZK_LOG_PARAM("pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   std::vector<unsigned char> data;
-  ZK_READ_HEAD(kTitle, kHistoryDataBytes, data, "指定された見積保存ファイルパスが不正です");
+  ZK_READ_HEAD(kTitle, kHistoryDataBytes, data, "指定された見積保存ファイルパスが不正です", false);
   Model model;
   ZK_PARSE(kTitle, model, data, Model::kSectionHeaderData, Model::kSectionHistoryData);
   if (!model.ReadHistoryData(pDest, pErrorCode)) {
@@ -159,7 +175,7 @@ int CZkVekFileAccess::ReadFileHistoryInfo(void* pDest, int* pCount, char* pError
                static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   std::vector<unsigned char> data;
-  ZK_READ_HEAD(kTitle, kHistoryDataBytes, data, kTextMissing);
+  ZK_READ_HEAD(kTitle, kHistoryDataBytes, data, kTextMissing, false);
   Model model;
   ZK_PARSE(kTitle, model, data, Model::kSectionHeaderData, Model::kSectionHistoryData);
   HistoryData history{};

@@ -2,7 +2,10 @@
 // information. One object per exported call.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "platform/files.h"
 
 class CZkVekFileAccess {
  public:
@@ -19,6 +22,11 @@ class CZkVekFileAccess {
   int ReadFileHistoryInfo(void* pDest, int* pCount, char* pErrorCode);
 
  private:
+  // The lock of the file for the call: shared for the reads, exclusive for the rewrite. False (code set) when
+  // it cannot be had.
+  bool Lock(bool exclusive, char* pErrorCode);
+
   std::string m_strVekFileName;
   bool m_bExist;
+  std::unique_ptr<platform::FileLock> m_pLock;
 };

@@ -98,6 +98,20 @@ class TempFolderRemover {
   bool m_armed = true;
 };
 
+// The work folder locked for the opening and its temporary folder made. A temporary folder that stands there
+// while the lock is held was left by an opening that did not live to remove it: it goes first.
+bool MakeTempFolder(const std::string& work, const std::string& tempFolder, std::unique_ptr<platform::FileLock>& lock) {
+  lock = CZkUtilities::LockWorkFolder(work);
+  if (!lock) return false;
+  if (platform::IsSymbolicLink(tempFolder)) {
+    platform::DeleteFile(tempFolder);  // the link itself, never what it points to
+  } else if (CZkUtilities::IsExistFile(tempFolder)) {
+    ZK_LOG(2, "中断された展開の一時フォルダを削除します：%s", tempFolder.c_str());
+    CZkUtilities::ForceDeleteFolder(tempFolder);
+  }
+  return platform::MakeFolder(tempFolder);
+}
+
 // The history entries of a parsed model as caller records.
 bool CopyEntriesOut(Model& model, std::vector<HistoryInfo>& entries, char* pErrorCode) {
   int count = 0;
@@ -147,12 +161,16 @@ int CZkVekFileOperation::OpenVekFile(const char* pWorkPathName, char* pErrorCode
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet =
       CZkUtilities::JoinPath(tempFolder, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
-  if (!platform::MakeFolder(tempFolder)) {
+  std::unique_ptr<platform::FileLock> folderLock;
+  if (!MakeTempFolder(work, tempFolder, folderLock)) {
     ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
   }
   TempFolderRemover remover(tempFolder);
   if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
   if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  // Read in several steps: no change of the file may come between them.
+  auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
+  if (!vekLock) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
   CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(tempFolder, "EstimateData*.cab"));
 
   ZK_LOG(2, "見積保存ファイルヘッダ部の読み込み");
@@ -206,12 +224,16 @@ int CZkVekFileOperation::OpenVekFileOld(const char* pWorkPathName, char* pErrorC
   const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet = CZkUtilities::JoinPath(tempFolder, "EstimateData.cab");
-  if (!platform::MakeFolder(tempFolder)) {
+  std::unique_ptr<platform::FileLock> folderLock;
+  if (!MakeTempFolder(work, tempFolder, folderLock)) {
     ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
   }
   TempFolderRemover remover(tempFolder);
   if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
   if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  // Read in several steps: no change of the file may come between them.
+  auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
+  if (!vekLock) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
 
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
@@ -252,6 +274,8 @@ int CZkVekFileOperation::DeleteAllHistory(char* pErrorCode) {
   ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
+  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
+  ZK_STEP(kTitle, lock != nullptr);
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
     ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
@@ -288,6 +312,8 @@ int CZkVekFileOperation::DeleteAllHistoryOld(char* pErrorCode) {
   ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
   ZK_LOG_START(kTitle);
   if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
+  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
+  ZK_STEP(kTitle, lock != nullptr);
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
   Model model;
@@ -331,6 +357,8 @@ int CZkVekFileOperation::RewriteAgreed(const char* title, const char* pPassword,
     ZK_FAIL(title, zkerror::kAgreedPasswordLength, "協定済みパスワードの長さが制限を超えています");
   }
   if (!m_bExist) ZK_FAIL(title, zkerror::kVekFileMissing, kTextVekPath);
+  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
+  ZK_STEP(title, lock != nullptr);
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
     ZK_FAIL(title, zkerror::kVekFileRead, kTextVekRead);

@@ -1,5 +1,6 @@
 #include "ZkWorkFolderAccess.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +46,7 @@ constexpr char kTextHistoryDelete[] = "履歴部INIファイル削除中にエ�
 constexpr char kTextDBInfoFormat[] = "見積管理ファイルINIとは異なるファイル形式です";
 constexpr char kTextDBInfoDelete[] = "見積管理ファイルINI削除中にエラーが発生しました";
 constexpr char kTextCountMismatch[] = "指定されたバッファサイズと取得バッファサイズが一致しません";
-constexpr char kTextBadValue[] = "INIファイルに書けない値です（日付の桁あふれ、改行）";
+constexpr char kTextBadValue[] = "INIファイルに書けない値です（日付の桁あふれ）";
 constexpr char kTextNoRecord[] = "書き込むレコードが指定されていません";
 
 // AgreedPassword substitution: kPlain[i] is written as kCipher[i]. A permutation, so reading undoes writing.
@@ -136,8 +137,12 @@ constexpr Field kHistoryInfoFields[] = {
 bool IsBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-// A line end would split the value into lines of their own.
-bool HasLineEnd(const std::string& value) { return value.find_first_of("\r\n") != std::string::npos; }
+// A line end would split the value into lines of their own: it is written as a blank, as the hand-over files
+// write it (CR and LF are single bytes, never trail bytes).
+std::string WithoutLineEnds(std::string text) {
+  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return text;
+}
 
 // The profile reader trims a value and takes off one pair of enclosing quotes: a value that begins or ends
 // with a blank or a quote is written in quotes so that it reads back as it was.
@@ -181,18 +186,18 @@ bool DatePartsFit(int year, std::initializer_list<int> parts) {
   return true;
 }
 
-// The text of one field; false when a date does not fit its format's places or a text holds a line end.
+// The text of one field; false when a date does not fit its format's places.
 bool Encode(const Field& f, const unsigned char* record, std::string& out) {
   char buf[kNumberBuffer];
   const char* text = reinterpret_cast<const char*>(record + f.offset);
   switch (f.kind) {
     case Kind::Text:
-      out = Protect(std::string(text, strnlen(text, f.width)));
-      return !HasLineEnd(out);
+      out = Protect(WithoutLineEnds(std::string(text, strnlen(text, f.width))));
+      return true;
     case Kind::Password: {
       std::string field = Substitute(std::string(text, f.width), kPlain, kCipher);
-      out = Protect(std::string(field.c_str(), strnlen(field.c_str(), f.width)));
-      return !HasLineEnd(out);
+      out = Protect(WithoutLineEnds(std::string(field.c_str(), strnlen(field.c_str(), f.width))));
+      return true;
     }
     case Kind::Int16:
       std::snprintf(buf, sizeof buf, "%d", Load<std::int16_t>(record, f.offset));
@@ -265,7 +270,9 @@ void Decode(const Field& f, const std::string& value, unsigned char* record) {
       break;
     }
     case Kind::DateTime: {
-      VekDateTime d{};
+      // The record's padding byte after the seconds is zero too: {} need not clear padding.
+      VekDateTime d;
+      std::memset(&d, 0, sizeof d);
       d.Year = static_cast<std::int16_t>(DatePart(value, 0, 4));
       d.Month = static_cast<std::uint8_t>(DatePart(value, 4, 2));
       d.Day = static_cast<std::uint8_t>(DatePart(value, 6, 2));
@@ -414,7 +421,8 @@ int CZkWorkFolderAccess::WriteDBInfoINI(const void* pSource, char* pErrorCode) {
   const char* fields[3] = {source->InformationDB, source->EstimateDB, source->ImageDB};
   platform::IniDocument doc = NewIni(kDBInfoSignature);
   for (int i = 0; i < 3; ++i) {
-    doc.Set(kDBInfoSection, kDBInfoKeys[i], Protect(std::string(fields[i], strnlen(fields[i], kDBNameWidth))));
+    doc.Set(kDBInfoSection, kDBInfoKeys[i],
+            Protect(WithoutLineEnds(std::string(fields[i], strnlen(fields[i], kDBNameWidth)))));
   }
   ZK_LOG(2, "見積管理ファイルINIの書き込み");
   if (!ReplaceIni(IniPath(kDBInfoIniName), doc)) ZK_FAIL(kTitle, zkerror::kDBInfoIniDelete, kTextDBInfoDelete);

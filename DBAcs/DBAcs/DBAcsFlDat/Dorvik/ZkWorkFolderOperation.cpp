@@ -9,6 +9,8 @@
 #include <new>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Dorvik.h"
@@ -43,7 +45,7 @@ constexpr char kTextCabinetDelete[] = "ＣＡＢファイル削除中にエラ�
 
 // The records of one save: what the work folder held (the past) and what the estimate file gets.
 struct CZkWorkFolderOperation::SaveRecords {
-  bool pastRead = false;  // HeaderDt.ini and HistryDt.ini were read
+  std::unique_ptr<platform::FileLock> folderLock;  // the work folder's, for the whole save
   HeaderData pastHeaderData{};
   HeaderInfo pastHeaderInfo{};
   HistoryData pastHistoryData{};
@@ -59,39 +61,6 @@ struct CZkWorkFolderOperation::SaveRecords {
            model.ReplaceHistoryData(&historyData, pErrorCode) &&
            model.ReplaceHistoryInfo(entries.data(), static_cast<int>(entries.size()), pErrorCode);
   }
-};
-
-// HeaderDt.ini and HistryDt.ini must not go into the cabinet, so the save deletes them; their bytes are kept
-// and put back unless the save ends in a state that the work folder is meant to have without them.
-class CZkWorkFolderOperation::IniKeeper {
- public:
-  ~IniKeeper() {
-    if (!m_bRestore) return;
-    for (const Kept& k : m_kept) {
-      if (CZkUtilities::IsExistFile(k.path)) continue;
-      if (!platform::ReplaceFileAtomically(k.path, k.bytes.data(), k.bytes.size())) {
-        ZK_LOG(0, "作業フォルダのINIファイルを復元できません：%s", k.path.c_str());
-      }
-    }
-  }
-  // Keeps the file's bytes, then deletes it; a file that cannot be kept is not deleted.
-  bool Remove(const std::string& path) {
-    if (!CZkUtilities::IsExistFile(path)) return true;
-    Kept k{path, {}};
-    if (!platform::ReadFile(path, k.bytes)) return false;
-    m_kept.push_back(std::move(k));
-    return CZkUtilities::RemoveFile(path) == 1;
-  }
-  // The work folder stays without the deleted files.
-  void Dismiss() { m_bRestore = false; }
-
- private:
-  struct Kept {
-    std::string path;
-    std::string bytes;
-  };
-  std::vector<Kept> m_kept;
-  bool m_bRestore = true;
 };
 
 namespace {
@@ -164,8 +133,11 @@ int CZkWorkFolderOperation::SettingFileHistoryData(void* pFileHistoryData, void*
 
 int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileHeader, int nSaveMode,
                                         const void* pNewFileHistory, const std::string& cabinet,
-                                        SaveRecords& r, IniKeeper& keeper, char* pErrorCode) {
+                                        SaveRecords& r, char* pErrorCode) {
   if (!m_bExist) ZK_FAIL(title, zkerror::kWorkPath, kTextWorkPath);
+  // One save or opening at a time in a work folder.
+  r.folderLock = CZkUtilities::LockWorkFolder(m_strWorkPathName);
+  if (!r.folderLock) ZK_FAIL(title, zkerror::kCompress, kTextCompress);
   const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
   const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
 
@@ -179,7 +151,6 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
       r.pastEntries.assign(static_cast<std::size_t>(count), HistoryInfo{});
       ZK_STEP(title, access.ReadFileHistoryINI(&r.pastHistoryData, r.pastEntries.data(), &count, pErrorCode));
     }
-    r.pastRead = true;
   } else {
     ZK_LOG(3, "新規の見積として保存する");
   }
@@ -193,14 +164,6 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
   SettingFileHistoryData(&r.historyData, r.entries.data(), count, &r.pastHistoryData, r.pastEntries.data(),
                          pastCount, pNewFileHistory, pErrorCode);
 
-  ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの削除");
-  if (!keeper.Remove(headerIni)) {
-    ZK_FAIL(title, zkerror::kHeaderIniDelete, "ファイルヘッダ部INIファイル削除中にエラーが発生しました");
-  }
-  if (!keeper.Remove(historyIni)) {
-    ZK_FAIL(title, zkerror::kHistoryIniDelete, "履歴部INIファイル削除中にエラーが発生しました");
-  }
-
   ZK_LOG(2, "古いＣＡＢファイルの削除");
   CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(m_strWorkPathName, "EstimateData*.cab"));
   if (!CZkUtilities::DeleteTempCabinetFiles(CZkUtilities::JoinPath(m_strWorkPathName, "TEMP*.CAB"))) {
@@ -213,27 +176,30 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
 
   ZK_LOG(2, "ＣＡＢファイル圧縮");
   ZK_LOG(3, "ＣＡＢファイル：%s", cabinet.c_str());
-  if (!CZkUtilities::CompressFile(CZkUtilities::JoinPath(m_strWorkPathName, "*"), cabinet)) {
+  // The header and history INI files stay where they are until the new estimate file stands: they are left
+  // out of the cabinet by name, so that a save cut short at any point leaves a folder that saves the same.
+  if (!CZkUtilities::CompressFile(CZkUtilities::JoinPath(m_strWorkPathName, "*"), cabinet,
+                                  {CZkWorkFolderAccess::kHeaderIniName, CZkWorkFolderAccess::kHistoryIniName})) {
     ZK_FAIL(title, zkerror::kCompress, kTextCompress);
   }
   return 1;
 }
 
 int CZkWorkFolderOperation::FinishSave(const char* title, const std::string& cabinet, int nSaveMode,
-                                       const SaveRecords& r, IniKeeper& keeper, char* pErrorCode) {
+                                       char* pErrorCode) {
   ZK_LOG(2, "ＣＡＢファイルの削除");
   if (!CZkUtilities::RemoveFile(cabinet)) ZK_FAIL(title, zkerror::kCabinetDelete, kTextCabinetDelete);
-  if (nSaveMode != 0) {
-    keeper.Dismiss();
-    return 1;
+  // An overwrite save leaves the work folder with the values it held before the save (its INI files were never
+  // touched); any other save leaves it without them.
+  if (nSaveMode == 0) return 1;
+  ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの削除");
+  const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
+  const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
+  if (CZkUtilities::IsExistFile(headerIni) && !CZkUtilities::RemoveFile(headerIni)) {
+    ZK_FAIL(title, zkerror::kHeaderIniDelete, "ファイルヘッダ部INIファイル削除中にエラーが発生しました");
   }
-  // The work folder keeps the values it held before the save, also for an estimate without history.
-  if (r.pastRead) {
-    ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの書き戻し");
-    CZkWorkFolderAccess access(m_strWorkPathName.c_str());
-    ZK_STEP(title, access.WriteFileHeaderINI(&r.pastHeaderData, &r.pastHeaderInfo, pErrorCode));
-    ZK_STEP(title, access.WriteFileHistoryINI(&r.pastHistoryData, r.pastEntries.data(),
-                                              static_cast<int>(r.pastEntries.size()), pErrorCode));
+  if (CZkUtilities::IsExistFile(historyIni) && !CZkUtilities::RemoveFile(historyIni)) {
+    ZK_FAIL(title, zkerror::kHistoryIniDelete, "履歴部INIファイル削除中にエラーが発生しました");
   }
   return 1;
 }
@@ -250,11 +216,8 @@ int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pN
   const std::string cabinet =
       CZkUtilities::JoinPath(m_strWorkPathName, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
   SaveRecords records;
-  IniKeeper keeper;
   CabinetRemover cabinetRemover(cabinet);
-  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, keeper, pErrorCode)) {
-    return 0;
-  }
+  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
 
   std::int64_t cabinetSize = platform::FileSize(cabinet);
   ZK_LOG(3, "ＣＡＢファイルサイズ：%lld", static_cast<long long>(cabinetSize));
@@ -280,6 +243,8 @@ int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pN
           }));
 
   ZK_LOG(2, "見積保存ファイルの書き出し");
+  auto vekLock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
+  ZK_STEP(kTitle, vekLock != nullptr);
   CZkVekFileReplace replace(vek);
   ZK_STEP(kTitle, replace.MakeBackup(pErrorCode));
   const std::int64_t expected = Model::kHistoryInfoOffset +
@@ -289,7 +254,7 @@ int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pN
   ZK_STEP(kTitle, replace.Commit(pErrorCode));
   // From here on the new estimate file stands; what follows concerns the work folder only.
   cabinetRemover.Disarm();
-  if (!FinishSave(kTitle, cabinet, nSaveMode, records, keeper, pErrorCode)) return 0;
+  if (!FinishSave(kTitle, cabinet, nSaveMode, pErrorCode)) return 0;
   ZK_LOG_OK(kTitle);
   return 1;
 }
@@ -307,11 +272,8 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
   // A cabinet left by an earlier save would be packed while it is written anew.
   if (m_bExist && CZkUtilities::IsExistFile(cabinet)) CZkUtilities::RemoveFile(cabinet);
   SaveRecords records;
-  IniKeeper keeper;
   CabinetRemover cabinetRemover(cabinet);
-  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, keeper, pErrorCode)) {
-    return 0;
-  }
+  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
 
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryDataOld(cabinet, data)) ZK_FAIL(kTitle, zkerror::kCabinetRead, kTextCabinetRead);
@@ -329,11 +291,13 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
   }
   // A new file renamed over the old one: the only copy is never cut short.
   ZK_LOG(2, "見積保存ファイルの書き出し");
+  auto vekLock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
+  ZK_STEP(kTitle, vekLock != nullptr);
   if (!platform::ReplaceFileAtomically(vek, image.data(), image.size())) {
     ZK_FAIL(kTitle, zkerror::kVekFileWrite, "見積保存ファイル書き出し中にエラーが発生しました");
   }
   cabinetRemover.Disarm();
-  if (!FinishSave(kTitle, cabinet, nSaveMode, records, keeper, pErrorCode)) return 0;
+  if (!FinishSave(kTitle, cabinet, nSaveMode, pErrorCode)) return 0;
   ZK_LOG_OK(kTitle);
   return 1;
 }
@@ -347,8 +311,9 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
 //
 // Files are written whole and put in place at once: a failed write leaves the old file and is reported with the
 // file's code. The photo-link file is well-formed XML: "&", "<" and ">" are written as entities, line ends and
-// other control characters inside a value as blanks, and bytes that are no Shift_JIS character (a double-byte
-// character cut at the field's width, a lead byte without its trail byte) are left out.
+// other control characters inside a value as blanks, a double-byte character cut at the field's width is left
+// out, and whatever else is no whole CP932 character (an unused byte, a lead byte without its trail byte, an
+// unassigned pair) is written as "?".
 //
 // Feedback: how the image lists are rebuilt from the checked entries of OvSvImge.ini.
 // - An entry names the image records of its FileName (ASCII letters compared without regard to case, as file
@@ -463,7 +428,6 @@ static_assert(std::size(kVistrelFields) == 37, "one element per field");
 
 #undef ZK_FIELD
 
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
 // A field's text up to its width or first NUL, without a double-byte character cut in half at its end.
 std::string FieldText(const char* field, std::size_t width) {
@@ -497,19 +461,33 @@ std::string IniValue(std::string text) {
   return platform::IniQuoteValue(text);
 }
 
-// Element content: entities for the markup characters, blanks for control characters, no stray bytes.
+// A double-byte character of CP932 (one that the code page assigns): a lead byte and its trail byte convert.
+bool IsCp932Pair(const std::string& s, std::size_t i) {
+  std::string utf8;
+  return platform::Cp932ToUtf8(std::string_view(s).substr(i, 2), utf8);
+}
+
+// Element content: entities for the markup characters, blanks for control characters, and "?" for whatever is
+// no whole CP932 character (a byte the code page leaves unused, a lead byte without its trail byte, an unassigned
+// pair), so that a strict reader takes the file.
 std::string XmlText(const std::string& s) {
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (platform::IsLeadByte(c)) {
-      if (i + 1 < s.size() && IsTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+      if (i + 1 < s.size() && IsCp932Pair(s, i)) {
         out.append(s, i, 2);
         ++i;
+      } else {
+        // An unassigned pair is one character the reader would refuse; a lead byte before a byte that can be
+        // no trail byte stands alone.
+        const unsigned char next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+        if ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC)) ++i;
+        out += '?';
       }
     } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
-      continue;  // no character of the encoding
+      out += '?';  // no character of the code page
     } else if (c < 0x20) {
       out += ' ';
     } else if (c == '&') {
@@ -580,13 +558,48 @@ bool IsPlainFileName(const std::string& name) {
 }
 
 // A regular file, not a folder and not a symbolic link.
-bool IsPlainFile(const std::string& path) {
-  return platform::GetPathKind(path) == platform::PathKind::File && !platform::IsSymbolicLink(path);
-}
+bool IsPlainFile(const std::string& path) { return platform::IsRegularFile(path); }
 
 bool Exists(const std::string& path) { return platform::Exists(path) || platform::IsSymbolicLink(path); }
 
 // ---- Feedback ----
+
+// File names compared as the file layer looks them up: ASCII letters without regard to case. Sets and maps of
+// them hold views of names that stay where they are while the set lives.
+struct NameHash {
+  std::size_t operator()(std::string_view name) const { return platform::IniHashName(name); }
+};
+struct NameEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return platform::EqualsNoCaseAscii(a, b); }
+};
+using NameSet = std::unordered_set<std::string_view, NameHash, NameEqual>;
+
+// What the Image folder holds, read once: whether a name (found as the file layer finds it, the exact name
+// first, else the first case variant) stands for a regular file, for something else, or for nothing.
+class FolderKinds {
+ public:
+  enum class Kind { None, RegularFile, Other };
+  explicit FolderKinds(const std::string& folder) {
+    platform::ListFolder(folder, m_names);
+    std::sort(m_names.begin(), m_names.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const platform::FolderName& n : m_names) {
+      const Kind kind = n.regularFile ? Kind::RegularFile : Kind::Other;
+      m_exact.emplace(n.name, kind);
+      m_anyCase.emplace(n.name, kind);  // the smallest variant of a spelling is kept
+    }
+  }
+  Kind Of(std::string_view name) const {
+    auto exact = m_exact.find(name);
+    if (exact != m_exact.end()) return exact->second;
+    auto variant = m_anyCase.find(name);
+    return variant == m_anyCase.end() ? Kind::None : variant->second;
+  }
+
+ private:
+  std::vector<platform::FolderName> m_names;
+  std::unordered_map<std::string_view, Kind> m_exact;
+  std::unordered_map<std::string_view, Kind, NameHash, NameEqual> m_anyCase;
+};
 
 struct FeedbackEntry {
   int No;
@@ -630,9 +643,19 @@ Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFold
     noChange = true;
     return {};
   }
+  // Numbers and names of the entries so far, to find a repeated one at once.
+  std::unordered_set<int> numbers;
+  NameSet names;
+  const FolderKinds images(imageFolder);
   for (const platform::IniEntry& key : list->entries) {
-    FeedbackEntry e{platform::IniValueToInt(value(key.key, "No"), 0), std::string(value(key.key, "FileName")),
-                    platform::IniValueToInt(value(key.key, kModifyKey), 0)};
+    const platform::IniSection* section = doc.FindSection(key.key);
+    auto entryValue = [section](std::string_view k) {
+      const platform::IniEntry* found = section ? section->FindEntry(k) : nullptr;
+      return found ? std::string_view(found->value) : std::string_view();
+    };
+    const std::string_view fileName = entryValue("FileName");
+    FeedbackEntry e{platform::IniValueToInt(entryValue("No"), 0), std::string(fileName),
+                    platform::IniValueToInt(entryValue(kModifyKey), 0)};
     ZK_LOG(3, "[%s]No=%d, FileName=%s, Modify=%d", key.key.c_str(), e.No, e.FileName.c_str(), e.Modify);
     if (e.FileName.empty()) return {bad.code, "イメージファイル名が指定されてない"};
     if (e.Modify < 0 || (e.Modify > 2 && e.Modify != kModifyDelete)) return {bad.code, "変更フラグの値が正しくない"};
@@ -640,26 +663,24 @@ Failure ReadFeedbackEntries(const std::string& ini, const std::string& imageFold
     if (!IsPlainFileName(e.FileName) || e.FileName.size() > kStoredNameWidth) {
       return {bad.code, "イメージファイル名が正しくない"};
     }
-    std::string path = CZkUtilities::JoinPath(imageFolder, e.FileName);
+    const FolderKinds::Kind kind = images.Of(e.FileName);
     if (e.Modify == kModifyDelete) {
-      if (Exists(path) && !IsPlainFile(path)) return {bad.code, "イメージファイル名が正しくない"};
+      if (kind == FolderKinds::Kind::Other) return {bad.code, "イメージファイル名が正しくない"};
     } else {
-      if (!IsPlainFile(path)) return {bad.code, "イメージファイルが見つからない"};
+      if (kind != FolderKinds::Kind::RegularFile) return {bad.code, "イメージファイルが見つからない"};
       if (e.No < 1) return {bad.code, "順番の値が正しくない"};
     }
-    for (const FeedbackEntry& earlier : entries) {
-      if (e.Modify != kModifyDelete && earlier.Modify != kModifyDelete && earlier.No == e.No) {
-        return {bad.code, "順番が重複しています"};
-      }
-      if (platform::EqualsNoCaseAscii(earlier.FileName, e.FileName)) return {bad.code, "イメージファイル名が重複しています"};
+    if (e.Modify != kModifyDelete && !numbers.insert(e.No).second) return {bad.code, "順番が重複しています"};
+    if (!names.insert(fileName).second) {
+      return {bad.code, "イメージファイル名が重複しています"};
     }
     entries.push_back(std::move(e));
   }
   return {};
 }
 
-std::string RecordName(const dorvik_sql::Image& image) {
-  return std::string(image.FileName, strnlen(image.FileName, sizeof image.FileName));
+std::string_view RecordName(const dorvik_sql::Image& image) {
+  return std::string_view(image.FileName, strnlen(image.FileName, sizeof image.FileName));
 }
 
 // Image numbers in use; Next() gives one that is not.
@@ -695,8 +716,20 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   ImageNumbers numbers;
   for (const auto& image : old.images) numbers.Take(image.ImageNo);
   for (const auto& a : old.annotations) numbers.Take(a.ImageNo);
-  auto named = [&](std::size_t i, const std::string& name) {
-    return platform::EqualsNoCaseAscii(RecordName(old.images[i]), name);
+  // The records of each name (compared as file names are looked up), in list order: the first of each name,
+  // and after each record the next of its name (n: none).
+  std::unordered_map<std::string_view, std::size_t, NameHash, NameEqual> firstOf;
+  std::vector<std::size_t> nextOf(n, n);
+  for (std::size_t i = n; i-- > 0;) {
+    auto [it, added] = firstOf.try_emplace(RecordName(old.images[i]), i);
+    if (!added) {
+      nextOf[i] = it->second;
+      it->second = i;
+    }
+  }
+  auto firstRecordOf = [&](const std::string& name) {
+    auto it = firstOf.find(name);
+    return it == firstOf.end() ? n : it->second;
   };
 
   std::vector<const FeedbackEntry*> kept;
@@ -705,9 +738,7 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
       kept.push_back(&e);
       continue;
     }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (named(i, e.FileName)) dropped[i] = true;
-    }
+    for (std::size_t i = firstRecordOf(e.FileName); i < n; i = nextOf[i]) dropped[i] = true;
   }
   std::stable_sort(kept.begin(), kept.end(), [](const FeedbackEntry* a, const FeedbackEntry* b) {
     return a->No < b->No;
@@ -716,12 +747,12 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   ImageLists out;
   std::int32_t lastNo = 0;
   for (const FeedbackEntry* e : kept) {
-    std::size_t i = 0;
-    while (i < n && (used[i] || dropped[i] || !named(i, e->FileName))) ++i;
+    std::size_t found = firstRecordOf(e->FileName);
+    while (found < n && (used[found] || dropped[found])) found = nextOf[found];
     dorvik_sql::Image image{};
-    if (i < n) {
-      used[i] = true;
-      image = old.images[i];
+    if (found < n) {
+      used[found] = true;
+      image = old.images[found];
     } else {
       image.ImageNo = numbers.Next();
       std::memcpy(image.FileName, e->FileName.data(), e->FileName.size());
@@ -738,7 +769,11 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   }
 
   std::set<std::int32_t> keptNumbers, droppedNumbers;
-  for (const auto& image : out.images) keptNumbers.insert(image.ImageNo);
+  NameSet keptNames;  // views into out.images, which grows no more
+  for (const auto& image : out.images) {
+    keptNumbers.insert(image.ImageNo);
+    keptNames.insert(RecordName(image));
+  }
   for (std::size_t i = 0; i < n; ++i) {
     if (dropped[i]) droppedNumbers.insert(old.images[i].ImageNo);
   }
@@ -747,11 +782,9 @@ ImageLists RebuildLists(const ImageLists& old, const std::vector<FeedbackEntry>&
   }
 
   for (const FeedbackEntry& e : entries) {
-    if (e.Modify != kModifyDelete) continue;
-    bool stillNamed = std::any_of(out.images.begin(), out.images.end(), [&](const dorvik_sql::Image& image) {
-      return platform::EqualsNoCaseAscii(RecordName(image), e.FileName);
-    });
-    if (!stillNamed) unneeded.push_back(e.FileName);
+    if (e.Modify == kModifyDelete && !keptNames.count(e.FileName)) {
+      unneeded.push_back(e.FileName);
+    }
   }
   return out;
 }

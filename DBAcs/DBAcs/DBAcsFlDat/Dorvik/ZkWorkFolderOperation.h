@@ -33,13 +33,11 @@ class CZkWorkFolderOperation {
 
  private:
   struct SaveRecords;
-  class IniKeeper;
   // Steps shared by both saves up to the packed cabinet.
   int PrepareSave(const char* title, const void* pNewFileHeader, int nSaveMode, const void* pNewFileHistory,
-                  const std::string& cabinet, SaveRecords& records, IniKeeper& keeper, char* pErrorCode);
-  // The cabinet removed and the INI files written back after the estimate file has been replaced.
-  int FinishSave(const char* title, const std::string& cabinet, int nSaveMode, const SaveRecords& records,
-                 IniKeeper& keeper, char* pErrorCode);
+                  const std::string& cabinet, SaveRecords& records, char* pErrorCode);
+  // After the estimate file has been replaced: the cabinet removed, and the INI files too unless nSaveMode is 0.
+  int FinishSave(const char* title, const std::string& cabinet, int nSaveMode, char* pErrorCode);
 
   // ---- Hand-over files and image data (ZkWorkFolderOperationLink.cpp) ----
  public:

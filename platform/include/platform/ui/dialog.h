@@ -78,6 +78,9 @@ class Dialog : public Window {
   void EndDialog(int result);
   bool IsModal() const;  // a modal loop of this dialog is running
   int TemplateId() const;
+  // Where the template puts the dialog, in pixels (its size is the dialog's natural size, whatever Move did
+  // later); empty before its creation.
+  Rect TemplateRect() const;
 
   // The template's base units and rectangles in pixels.
   BaseUnits Units() const;

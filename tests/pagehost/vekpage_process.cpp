@@ -1,0 +1,30 @@
+#include "vekpage_process.h"
+
+#include "test_support.h"
+
+namespace pagehost_test {
+
+using testing_support::ShellQuote;
+
+VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>& args,
+                      const std::string& registryFile) {
+  VekpageRun run;
+  const std::string errorFile = folder + "/vekpage-stderr.txt";
+  std::string command = "cd " + ShellQuote(folder) + " && VEK_REGISTRY=" + ShellQuote(registryFile) +
+                        " timeout 60 " + ShellQuote(VEKPAGE_PATH);
+  for (const std::string& a : args) command += " " + ShellQuote(a);
+  command += " 2>" + ShellQuote(errorFile) + " </dev/null";
+  std::string text;
+  run.exitCode = testing_support::RunShell(command, &text);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t nl = text.find('\n', start);
+    if (nl == std::string::npos) nl = text.size();
+    run.lines.push_back(text.substr(start, nl - start));
+    start = nl + 1;
+  }
+  run.errors = testing_support::ReadRaw(errorFile);
+  return run;
+}
+
+}  // namespace pagehost_test

@@ -1,0 +1,20 @@
+// vekpage run as a program, as people and end-to-end tests run it: its stdout lines, stderr and exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pagehost_test {
+
+struct VekpageRun {
+  int exitCode = -1;
+  std::vector<std::string> lines;  // stdout, one JSON object each
+  std::string errors;              // stderr
+};
+
+// Runs vekpage in folder with args (system paths, UTF-8), the registry stand-in being registryFile, for at
+// most a minute.
+VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>& args,
+                      const std::string& registryFile);
+
+}  // namespace pagehost_test
