@@ -440,7 +440,7 @@ TEST(Clock, LocalTimeFileTimeAndDosDateTime) {
 
 // A local time that the calendar does not have is refused, never carried over into the next field.
 TEST(Clock, ImpossibleLocalTimesDoNotConvert) {
-  TimeZoneScope zone("JST-9");
+  testing_support::TimeZoneScope zone("JST-9");
   struct Case {
     const char* name;
     platform::LocalTime local;
