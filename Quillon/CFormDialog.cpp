@@ -474,6 +474,7 @@ void CFormDialog::ShowAttachmentControls() {
 }
 
 void CFormDialog::UpdateControls() {
+  RefreshSizes();
   ShowFolderPageControls();
   ShowRegistrationRows();
   bool rowChecked = false;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CFormDialog.h"
+#include "CImageDialog.h"
 #include "CQuillonCtrl.h"
 #include "ControlMessage.h"
 #include "FormIds.h"
@@ -23,6 +24,9 @@ namespace {
 constexpr const char* kAskRemovePhotos = "選択した画像ファイルの削除を行います。よろしいですか？";
 constexpr const char* kAskRemoveAttachments = "選択した添付ファイルの削除を行います。よろしいですか？";
 constexpr const char* kAskRegister = "サーバへの登録を開始します。よろしいですか？";
+constexpr const char* kAskBatchResize = "一括サイズ変換を行ないます。よろしいですか？";
+constexpr const char* kBatchResizeDone = "件のサイズ変更が完了しました。\n\n画像番号=";
+constexpr const char* kNumberSeparator = "、";
 constexpr const char* kAttachFilter =
     "すべてのファイル (*.*)|*.*|Microsoft Wordファイル (*.doc)|*.doc|Microsoft Excelファイル (*.xls)|*.xls|"
     "Acrobat PDFファイル (*.pdf)|*.pdf|";
@@ -333,14 +337,35 @@ void CFormDialog::OnRemoveAttachments() {
 // ---- the image dialog ----
 
 void CFormDialog::OpenImageDialog(int mode, int index) {
+  CImageDialog::Record record;
+  CImageBuffer* thumbnail = nullptr;
+  std::string folder;
+  bool staged = false;
   if (mode == 0) {
-    if (!m_folderPage.At(index)) return;
+    FileEntry* e = m_folderPage.At(index);
+    if (!e) return;
+    // The control keeps the folder only when it stands.
     m_pCtrl->SetImageFolder(m_strImageFolder);
-    return;
+    record = {e->fileName, e->lastWriteKey, &e->size, false};
+    thumbnail = m_folderImages[index].get();
+    folder = m_pCtrl->GetImageFolder();
+  } else {
+    FileEntry* e = m_regList.At(index);
+    if (!e) return;
+    e->editable = mode == 1 ? 1 : 0;
+    record = {e->fileName, e->lastWriteKey, &e->size, mode == 1};
+    thumbnail = m_regImages[index].get();
+    folder = m_pCtrl->GetSystemFolder();
+    staged = true;
   }
-  FileEntry* e = m_regList.At(index);
-  if (!e) return;
-  e->editable = mode == 1 ? 1 : 0;
+  CImageDialog dialog(*m_pCtrl, &record, thumbnail, folder, staged, m_pCtrl->GetAutoResizeWidth(),
+                      m_pCtrl->GetAutoResizeHeight());
+  if (dialog.DoModal() == 1) {
+    RefreshSizes();
+    RepaintRows();
+    UpdateControls();
+    Invalidate(false);
+  }
 }
 
 void CFormDialog::OnBatchResize() {
@@ -348,6 +373,33 @@ void CFormDialog::OnBatchResize() {
     ShowUser(2009);
     return;
   }
+  if (Ask(kAskBatchResize) != ui::BoxAnswer::Ok) return;
+  int changed = 0;
+  std::string numbers;
+  int row = 0;
+  for (FileEntry* e = m_regList.Head(); e; e = e->next.get(), ++row) {
+    if (!e->added) continue;
+    e->editable = 1;
+    CImageDialog::Record record{e->fileName, e->lastWriteKey, &e->size, true};
+    CImageDialog dialog(*m_pCtrl, &record, row < kRegistrationRows ? m_regImages[row].get() : nullptr,
+                        m_pCtrl->GetSystemFolder(), true, m_pCtrl->GetAutoResizeWidth(),
+                        m_pCtrl->GetAutoResizeHeight());
+    if (dialog.SetUpForBatch() != 0) continue;
+    if (dialog.ApplyRecommendedSize() == 1) {
+      ++changed;
+      numbers += std::to_string(row + 1) + kNumberSeparator;
+    }
+  }
+  if (changed == 0) {
+    ShowUser(2021);
+    return;
+  }
+  numbers.resize(numbers.size() - std::strlen(kNumberSeparator));
+  Inform(std::to_string(changed) + kBatchResizeDone + numbers);
+  RefreshSizes();
+  RepaintRows();
+  UpdateControls();
+  Invalidate(false);
 }
 
 // ---- the check before a registration ----

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "CImageDialog.h"
 #include "FormIds.h"
 #include "form_test_support.h"
 #include "image_server.h"
@@ -234,6 +236,86 @@ TEST_F(FormRows, TheLinksCheckAllAndLightForAWhile) {
   EXPECT_TRUE(form.IsLinkHighlighted(kClearAllBottom)) << "the second click started the time again";
   clock.Advance(1);
   for (int id : kLinks) EXPECT_FALSE(form.IsLinkHighlighted(id)) << id;
+}
+
+// ---- the image dialog and the batch resize ----
+
+// The size of a JPEG file as its header tells it.
+std::pair<int, int> JpegSize(const std::string& path) {
+  int w = 0, h = 0, components = 0, fileWidth = 0, fileHeight = 0;
+  quillon::ReadJpegFileScaled(path, 1, w, h, components, fileWidth, fileHeight);
+  return {fileWidth, fileHeight};
+}
+
+TEST(FormImageDialog, OpensForACellAndForARow) {
+  TempFolder photos;
+  MakePhotos(photos, 1, 40, 30);
+  FormPage page(Params{{"ImageFolder", photos.path()}});
+  CFormDialog& form = page.form();
+  ASSERT_EQ(form.AddPhotoToRegistration(0, CFormDialog::kFromFolderPage), 1);
+  struct Case {
+    const char* name;
+    int button;
+    const char* title;
+    std::string path;
+  } cases[] = {
+      {"a cell's zoom shows the folder's photo", kCellZoom[0], "画像拡大", photos / "p01.jpg"},
+      {"a row's zoom shows the staged photo", kRowZoom[0], "画像拡大", page.SystemFolder() + "ImageUploadTemp/p01.jpg"},
+      {"a row's edit changes the staged photo", kRowEdit[0], "画像編集", page.SystemFolder() + "ImageUploadTemp/p01.jpg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string title, path, closeCaption;
+    ui::PostTask([&] {
+      ui::DispatchPendingMessages();
+      auto* dialog = dynamic_cast<quillon::CImageDialog*>(ui::driver::VisibleDialog(page.page->host));
+      ASSERT_NE(dialog, nullptr);
+      title = dialog->Text();
+      path = dialog->PhotoPath();
+      closeCaption = dialog->ItemText(quillon::CImageDialog::kIdClose);
+      std::string error;
+      EXPECT_TRUE(ui::driver::Click(*dialog, quillon::CImageDialog::kIdClose, &error)) << Show(error);
+    });
+    page.Click(c.button);
+    EXPECT_EQ(Show(title), Show(c.title));
+    EXPECT_EQ(path, c.path);
+    EXPECT_EQ(page.Boxes(), std::vector<std::string>{});
+  }
+  EXPECT_EQ(form.RegistrationList().At(0)->editable, 1) << "opened for editing last";
+  EXPECT_EQ(page.ctrl().GetImageFolder(), photos.path() + "/") << "a cell's zoom hands the folder to the control";
+}
+
+TEST(FormImageDialog, BatchResizeShrinksTheAddedPhotos) {
+  TempFolder photos;
+  WritePhoto(photos / "a.jpg", 2000, 1500);
+  WritePhoto(photos / "b.jpg", 100, 80);
+  WritePhoto(photos / "c.jpg", 1500, 2000);
+  FormPage page(Params{{"ImageFolder", photos.path()}});
+  CFormDialog& form = page.form();
+  EXPECT_FALSE(form.IsItemEnabled(kBatchResize)) << "the button follows the registration list";
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(form.AddPhotoToRegistration(i, CFormDialog::kFromFolderPage), 1);
+  EXPECT_TRUE(form.IsItemEnabled(kBatchResize));
+  const std::int64_t before = form.TotalKB();
+  page.services().QueueAnswer(ui::BoxAnswer::Cancel);
+  page.Click(kBatchResize);
+  const std::string staging = page.SystemFolder() + "ImageUploadTemp/";
+  EXPECT_EQ(JpegSize(staging + "a.jpg"), std::make_pair(2000, 1500)) << "cancelled";
+  page.Boxes();
+  page.services().QueueAnswer(ui::BoxAnswer::Ok);
+  page.Click(kBatchResize);
+  const std::vector<std::string> boxes = page.Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], "一括サイズ変換を行ないます。よろしいですか？");
+  EXPECT_EQ(Show(boxes[1]), Show("2件のサイズ変更が完了しました。\n\n画像番号=1、3"));
+  EXPECT_EQ(JpegSize(staging + "a.jpg"), std::make_pair(600, 450));
+  EXPECT_EQ(JpegSize(staging + "b.jpg"), std::make_pair(100, 80));
+  EXPECT_EQ(JpegSize(staging + "c.jpg"), std::make_pair(450, 600));
+  EXPECT_EQ(JpegSize(photos / "a.jpg"), std::make_pair(2000, 1500)) << "the folder's photo stays";
+  EXPECT_EQ(form.RegistrationList().At(0)->size, platform::FileSize(staging + "a.jpg"));
+  EXPECT_LT(form.TotalKB(), before);
+  page.services().QueueAnswer(ui::BoxAnswer::Ok);
+  page.Click(kBatchResize);
+  EXPECT_EQ(page.Boxes().back(), Message(2021)) << "nothing left to shrink";
 }
 
 // ---- attachments ----
