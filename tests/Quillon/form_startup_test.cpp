@@ -217,6 +217,26 @@ TEST_F(FormDownloads, AServerThatIsDownCostsEachPhotoOneMessage) {
   EXPECT_EQ(page.ctrl().GetMode(), 0) << "the form goes on without them";
 }
 
+TEST(FormStartup, RegisteredAttachmentsFromThePage) {
+  FormPage page(Params{{"DBEstimateFileName1", "../../up.vek"}, {"DBEstimateFileName2", "ok&co.vek"},
+                       {"DBEstimateFilePrtName2", "見積&控.vek"}, {"DBEstimateEntryTime2", "20240102030405"},
+                       {"DBEstimateFileSize2", "1025"}});
+  EXPECT_EQ(page.Boxes(), std::vector<std::string>{Message(1008, {"../../up.vek"})});
+  EXPECT_TRUE(page.form().Slot(0).path.empty()) << "a name that leads out of its folder takes no slot";
+  const CFormDialog::AttachmentSlot& second = page.form().Slot(1);
+  EXPECT_EQ(second.path, "ok&co.vek");
+  EXPECT_EQ(second.displayName, "見積&控.vek");
+  EXPECT_EQ(page.form().ItemText(302), "見積&&控.vek") << "the label shows the ampersand itself";
+  EXPECT_EQ(page.form().ItemText(307), "(2024/01/02 03:04:05)");
+  EXPECT_EQ(page.form().TotalKB(), 2);
+  // Where the host's estimate is unpacked.
+  const std::string estimates = page.SystemFolder() + "VekDownloadTemp/";
+  EXPECT_EQ(page.form().IsInDownloadFolder(""), 0);
+  EXPECT_EQ(page.form().IsInDownloadFolder(estimates + "a.vek"), 0);
+  EXPECT_EQ(page.form().IsInDownloadFolder(page.SystemFolder() + "vekdownloadtemp/a.vek"), 0);
+  EXPECT_EQ(page.form().IsInDownloadFolder(page.SystemFolder() + "a.vek"), -1);
+}
+
 // ---- the host's estimate file ----
 
 std::string UnpackBlocker() {
