@@ -218,6 +218,10 @@ void CQuillonCtrl::ShowFatalError(const std::string& text) {
   ShowMode(5);
 }
 
+void CQuillonCtrl::StartRegistration() {
+  if (m_pUploadDialog && m_pUploadDialog->IsCreated()) m_pUploadDialog->StartStep1();
+}
+
 void CQuillonCtrl::SetImageFolder(const std::string& path) {
   m_strImageFolder = platform::IsFolder(path) ? path : std::string();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ControlObject.h"
+#include "UploadSet.h"
 
 namespace quillon {
 
@@ -38,6 +39,7 @@ class CQuillonCtrl final : public controls::ControlObject<CQuillonCtrl> {
   void FireOnScrollResizeInfo();
   void SetFuncID(int value) { m_nFuncID = value; }
   void ShowFatalError(const std::string& text);
+  // Tells the upload dialog to start the registration (its first step); the form calls it after ShowMode(2).
   void StartRegistration();
   void SetImageFolder(const std::string& path);
   void SetEstimateFileEntry(const std::string& name, const std::string& time, int slot);
@@ -79,6 +81,10 @@ class CQuillonCtrl final : public controls::ControlObject<CQuillonCtrl> {
   std::string GetParamString(int kind, int index) const;
   // "FILE": the size of registered file index (0 or 1); "IMAGE": of registered photo index (0-8); else 0.
   int GetFileSize(const std::string& kind, int index) const;
+
+  // The upload: what the form's pre-registration check hands over, and the start of its first step.
+  void SetUploadSet(const UploadSet& set) { m_uploadSet = set; }
+  const UploadSet& GetUploadSet() const { return m_uploadSet; }
 
   CFormDialog* FormDialog() const { return m_pFormDialog.get(); }
   CUploadDialog* UploadDialog() const { return m_pUploadDialog.get(); }
@@ -143,6 +149,7 @@ class CQuillonCtrl final : public controls::ControlObject<CQuillonCtrl> {
   std::string m_strMaxCommentByteParam;
   std::string m_strUploadCheckParam;
   std::string m_strUploadColorChangeTimeParam;
+  UploadSet m_uploadSet;
 };
 
 }  // namespace quillon

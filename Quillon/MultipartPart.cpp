@@ -21,6 +21,8 @@ std::string Delimiter(std::string_view boundary) {
   return line;
 }
 
+void Append(RequestBody& body, std::string_view text) { body.insert(body.end(), text.begin(), text.end()); }
+
 }  // namespace
 
 std::string RequestHeaders(std::string_view boundary) {
@@ -30,17 +32,17 @@ std::string RequestHeaders(std::string_view boundary) {
   return headers;
 }
 
-void WriteTextPart(std::string& body, std::string_view boundary, std::string_view name, std::string_view value) {
+void WriteTextPart(RequestBody& body, std::string_view boundary, std::string_view name, std::string_view value) {
   std::string part = Delimiter(boundary);
   part += "Content-Disposition: form-data; name=\"";
   part += name;
   part += "\"\r\n\r\n";
   part += value;
   part += "\r\n";
-  body += ConvertSjisToEuc(part);
+  Append(body, ConvertSjisToEuc(part));
 }
 
-BuildResult WriteFilePart(std::string& body, std::string_view boundary, std::string_view name,
+BuildResult WriteFilePart(RequestBody& body, std::string_view boundary, std::string_view name,
                           const std::string& path, UploadCounters& counters, const UploadPump& pump,
                           UploadError& error) {
   std::unique_ptr<platform::File> file = platform::File::Open(path, platform::OpenMode::Read);
@@ -54,7 +56,7 @@ BuildResult WriteFilePart(std::string& body, std::string_view boundary, std::str
   header += "\"; filename=\"";
   header += path;
   header += "\"\r\nContent-Type: application/octet-stream\r\n\r\n";
-  body += ConvertSjisToEuc(header);
+  Append(body, ConvertSjisToEuc(header));
   for (;;) {
     std::size_t at = body.size();
     body.resize(at + kChunk);
@@ -69,15 +71,15 @@ BuildResult WriteFilePart(std::string& body, std::string_view boundary, std::str
     if (pump.setProgress) pump.setProgress(ProgressPosition(counters));
     if (pump.pumpMessages && !pump.pumpMessages()) return BuildResult::Destroyed;
   }
-  body += "\r\n";
+  Append(body, "\r\n");
   return BuildResult::Built;
 }
 
-void WriteClosingLine(std::string& body, std::string_view boundary) {
+void WriteClosingLine(RequestBody& body, std::string_view boundary) {
   std::string line = "--";
   line += boundary;
   line += "--\r\n";
-  body += ConvertSjisToEuc(line);
+  Append(body, ConvertSjisToEuc(line));
 }
 
 }  // namespace quillon

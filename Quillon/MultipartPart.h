@@ -2,13 +2,18 @@
 // EUC-JP; file contents are sent unchanged.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "UploadError.h"
 #include "UploadProgress.h"
 
 namespace quillon {
+
+// A request body as it is posted: the browser takes these bytes as they are.
+using RequestBody = std::vector<std::uint8_t>;
 
 // The one boundary of every request.
 inline constexpr std::string_view kBoundary = "--------quArtzfeLdoN";
@@ -17,16 +22,16 @@ inline constexpr std::string_view kBoundary = "--------quArtzfeLdoN";
 std::string RequestHeaders(std::string_view boundary);
 
 // Appends a text part: the delimiter, "Content-Disposition: form-data; name="name"", an empty line, the value.
-void WriteTextPart(std::string& body, std::string_view boundary, std::string_view name, std::string_view value);
+void WriteTextPart(RequestBody& body, std::string_view boundary, std::string_view name, std::string_view value);
 
 // Appends a file part: its header (the filename is path as given) and the file's bytes, read in chunks of
 // 2048 bytes; after each chunk counters.sent grows by its length and the pump runs. A file that cannot be
 // opened or read fails with message 1012 (path and cause).
-BuildResult WriteFilePart(std::string& body, std::string_view boundary, std::string_view name,
+BuildResult WriteFilePart(RequestBody& body, std::string_view boundary, std::string_view name,
                           const std::string& path, UploadCounters& counters, const UploadPump& pump,
                           UploadError& error);
 
 // Appends the closing delimiter "--" + boundary + "--".
-void WriteClosingLine(std::string& body, std::string_view boundary);
+void WriteClosingLine(RequestBody& body, std::string_view boundary);
 
 }  // namespace quillon

@@ -13,7 +13,7 @@ namespace quillon {
 namespace {
 
 // GRP_CD, MAP_ID, an empty BTN_ID, a part named by the BTN_ID value, SES_ID and CGI_ID.
-void WriteSessionParts(std::string& body, std::string_view boundary, const UploadInputs& inputs) {
+void WriteSessionParts(RequestBody& body, std::string_view boundary, const UploadInputs& inputs) {
   WriteTextPart(body, boundary, "GRP_CD", inputs.grpCd);
   WriteTextPart(body, boundary, "MAP_ID", inputs.mapId);
   WriteTextPart(body, boundary, "BTN_ID", "");
@@ -29,8 +29,8 @@ bool CheckSessionId(const UploadInputs& inputs, UploadError& error) {
 }
 
 // The session's parts, the record's part and the closing line; then the body becomes the post data.
-BuildResult FinishBody(std::string& body, const UploadInputs& inputs, std::string_view boundary,
-                       UploadCounters& counters, const UploadPump& pump, std::string& postData,
+BuildResult FinishBody(RequestBody& body, const UploadInputs& inputs, std::string_view boundary,
+                       UploadCounters& counters, const UploadPump& pump, RequestBody& postData,
                        UploadError& error) {
   WriteSessionParts(body, boundary, inputs);
   BuildResult r = WriteFilePart(body, boundary, UploadRecordName(inputs.sesId), UploadRecordPath(inputs), counters,
@@ -41,8 +41,22 @@ BuildResult FinishBody(std::string& body, const UploadInputs& inputs, std::strin
   return BuildResult::Built;
 }
 
+// Room for what frames the files of a step-2 body: the delimiters, part headers and text parts, taken large
+// (EUC-JP takes at most two bytes for a byte of Shift_JIS), so that the body of files counted in the total is
+// allocated once, not moved as it grows.
+std::size_t FramingRoom(const UploadInputs& inputs, const UploadSet& set) {
+  constexpr std::size_t kPart = 160;  // delimiter, headers and line ends of one part, besides its texts
+  std::size_t room = 8 * kPart + 2 * (inputs.grpCd.size() + inputs.mapId.size() + 2 * inputs.btnId.size() +
+                                      2 * inputs.sesId.size() + inputs.cgiId.size() + UploadRecordPath(inputs).size());
+  for (const std::string& path : set.estimateFiles) room += kPart + 2 * path.size();
+  for (const UploadPhotoRow& row : set.photos) {
+    if (!row.registered) room += kPart + 2 * row.path.size();
+  }
+  return room;
+}
+
 BuildResult Step1(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                  UploadCounters& counters, const UploadPump& pump, std::string& postData, UploadError& error) {
+                  UploadCounters& counters, const UploadPump& pump, RequestBody& postData, UploadError& error) {
   if (!CheckSessionId(inputs, error)) return BuildResult::Failed;
   const std::string path = UploadRecordPath(inputs);
   if (!WriteUploadRecord(path, BuildUploadRecordText(inputs, set), error)) return BuildResult::Failed;
@@ -54,16 +68,15 @@ BuildResult Step1(const UploadInputs& inputs, const UploadSet& set, std::string_
   }
   record.reset();
   counters.total += 2 * static_cast<std::uint64_t>(size);
-  std::string body;
+  RequestBody body;
   return FinishBody(body, inputs, boundary, counters, pump, postData, error);
 }
 
 BuildResult Step2(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                  UploadCounters& counters, const UploadPump& pump, std::string& postData, UploadError& error) {
+                  UploadCounters& counters, const UploadPump& pump, RequestBody& postData, UploadError& error) {
   if (!CheckSessionId(inputs, error)) return BuildResult::Failed;
-  std::string body;
-  // The body holds every file: room for all of them at once saves copying it while it grows.
-  if (counters.total < body.max_size()) body.reserve(counters.total);
+  RequestBody body;
+  body.reserve(counters.total + FramingRoom(inputs, set));
   // Indexes, not iterators: the pump runs between files.
   for (std::size_t i = 0; i < set.estimateFiles.size(); ++i) {
     BuildResult r = WriteFilePart(body, boundary, "EstimateFile" + std::to_string(i + 1), set.estimateFiles[i],
@@ -93,12 +106,12 @@ BuildResult OutOfMemoryAsMessage(UploadError& error, Build build) {
 }  // namespace
 
 BuildResult BuildStep1Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error) {
+                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error) {
   return OutOfMemoryAsMessage(error, [&] { return Step1(inputs, set, boundary, counters, pump, postData, error); });
 }
 
 BuildResult BuildStep2Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error) {
+                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error) {
   return OutOfMemoryAsMessage(error, [&] { return Step2(inputs, set, boundary, counters, pump, postData, error); });
 }
 

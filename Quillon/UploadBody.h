@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "MultipartPart.h"
 #include "UploadError.h"
 #include "UploadInputs.h"
 #include "UploadProgress.h"
@@ -15,12 +16,12 @@ namespace quillon {
 // the session's text parts, the record's part and the closing line into postData. A session id that would name
 // a file outside the staging folder fails with message 1012 (bad path) before anything is touched.
 BuildResult BuildStep1Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error);
+                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error);
 
 // Step 2: the estimate files ("EstimateFile1".."n"), the new photos ("ImageFile" + the row number, so
 // registered rows leave gaps), the session's text parts, the record file written by step 1 and the closing
 // line. The first file that cannot be read fails the build.
 BuildResult BuildStep2Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, std::string& postData, UploadError& error);
+                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error);
 
 }  // namespace quillon

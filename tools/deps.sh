@@ -8,7 +8,7 @@ packages=(
   libsqlite3-dev sqlite3 libxml2-dev libxml2-utils
   cabextract gcab python3 attr
   qt6-base-dev libcurl4-openssl-dev libjpeg62-turbo-dev fonts-ipafont-gothic
-  python3-flask python3-werkzeug python3-pil libjpeg-turbo-progs strace
+  python3-flask python3-werkzeug python3-pil libjpeg-turbo-progs strace curl
 )
 missing=()
 for p in "${packages[@]}"; do

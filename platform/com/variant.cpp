@@ -72,6 +72,10 @@ Variant Variant::Dispatch(IDispatch* object) {
 }
 
 Variant Variant::Bytes(std::vector<std::uint8_t> bytes) {
+  return Bytes(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes)));
+}
+
+Variant Variant::Bytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
   Variant v;
   v.type_ = VT_BYTES;
   v.bytes_ = std::move(bytes);
@@ -93,7 +97,11 @@ IDispatch* Variant::AsDispatch() const { return type_ == VT_DISPATCH ? dispatch_
 
 const std::vector<std::uint8_t>& Variant::AsBytes() const {
   static const std::vector<std::uint8_t> empty;
-  return type_ == VT_BYTES ? bytes_ : empty;
+  return type_ == VT_BYTES && bytes_ ? *bytes_ : empty;
+}
+
+std::shared_ptr<const std::vector<std::uint8_t>> Variant::SharedBytes() const {
+  return type_ == VT_BYTES ? bytes_ : nullptr;
 }
 
 std::string Variant::AsText() const {
@@ -127,7 +135,7 @@ bool operator==(const Variant& a, const Variant& b) {
     case VT_DISPATCH:
       return a.dispatch_ == b.dispatch_;
     case VT_BYTES:
-      return a.bytes_ == b.bytes_;
+      return a.AsBytes() == b.AsBytes();
     default:
       return true;
   }

@@ -9,16 +9,19 @@ namespace {
 
 using namespace quillon;
 
+std::string Text(const RequestBody& body) { return std::string(body.begin(), body.end()); }
+RequestBody Body(std::string_view text) { return RequestBody(text.begin(), text.end()); }
+
 TEST(WriteTextPart, FramingAndValueInEuc) {
-  std::string body = "before";
+  RequestBody body = Body("before");
   WriteTextPart(body, "BB", "名", "ｱ\x87\x40");
-  EXPECT_EQ(body, "before--BB\r\nContent-Disposition: form-data; name=\"\xCC\xBE\"\r\n\r\n\x8E\xB1\xAD\xA1\r\n");
+  EXPECT_EQ(Text(body), "before--BB\r\nContent-Disposition: form-data; name=\"\xCC\xBE\"\r\n\r\n\x8E\xB1\xAD\xA1\r\n");
 }
 
 TEST(WriteClosingLine, DelimiterWithTwoDashes) {
-  std::string body;
+  RequestBody body;
   WriteClosingLine(body, kBoundary);
-  EXPECT_EQ(body, "----------quArtzfeLdoN--\r\n");
+  EXPECT_EQ(Text(body), "----------quArtzfeLdoN--\r\n");
 }
 
 class WriteFilePartTest : public ::testing::Test {
@@ -28,7 +31,7 @@ class WriteFilePartTest : public ::testing::Test {
   std::vector<int> positions;
   int pumps = 0;
   UploadPump pump{[this](int p) { positions.push_back(p); }, [this] { return ++pumps, true; }};
-  std::string body;
+  RequestBody body;
   UploadError error;
 };
 
@@ -41,7 +44,7 @@ TEST_F(WriteFilePartTest, ChunksOf2048WithProgressAndAPumpAfterEach) {
   // The filename is the full path, converted like the rest of the header (写真 in EUC-JP).
   const std::string header = "--BB\r\nContent-Disposition: form-data; name=\"ImageFile1\"; filename=\"" + root.path() +
                              "/\xBC\xCC\xBF\xBF.jpg\"\r\nContent-Type: application/octet-stream\r\n\r\n";
-  EXPECT_EQ(body, header + content + "\r\n");
+  EXPECT_EQ(Text(body), header + content + "\r\n");
   EXPECT_EQ(counters.sent, 5000u);
   EXPECT_EQ(positions, (std::vector<int>{40, 81, 100}));  // 2048, 4096, 5000 of 5000
   EXPECT_EQ(pumps, 3);
@@ -50,14 +53,14 @@ TEST_F(WriteFilePartTest, ChunksOf2048WithProgressAndAPumpAfterEach) {
 TEST_F(WriteFilePartTest, AnEmptyFileNeedsNoPump) {
   testing_support::WriteRaw(root / "empty", "");
   ASSERT_EQ(WriteFilePart(body, "BB", "E", root / "empty", counters, pump, error), BuildResult::Built);
-  EXPECT_EQ(body.substr(body.size() - 4), "\r\n\r\n");
+  EXPECT_EQ(Text(body).substr(body.size() - 4), "\r\n\r\n");
   EXPECT_EQ(pumps, 0);
 }
 
 TEST_F(WriteFilePartTest, AMissingFileLeavesTheBodyAsItWas) {
-  body = "so far";
+  body = Body("so far");
   EXPECT_EQ(WriteFilePart(body, "BB", "E", root / "none.jpg", counters, pump, error), BuildResult::Failed);
-  EXPECT_EQ(body, "so far");
+  EXPECT_EQ(Text(body), "so far");
   EXPECT_EQ(error.messageId, 1012);
   EXPECT_EQ(error.path, root / "none.jpg");
   EXPECT_EQ(error.cause, 2);

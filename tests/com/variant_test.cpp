@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/com/dispatch.h"
 #include "platform/com/object.h"
 #include "test_support.h"
@@ -29,6 +31,19 @@ TEST(Variant, JapaneseTextCrossesAsUtf16AndBack) {
   EXPECT_EQ(Variant::Text(std::string("見\x95")).AsBstr(), u"見\uFFFD");  // cut in the middle of a character
   EXPECT_EQ(Variant::Text("").AsBstr(), u"");
   EXPECT_FALSE(Variant::I4(1).GetText(strict));
+}
+
+TEST(Variant, CopiesShareAByteArrayAndEmptyReadsAsNone) {
+  auto bytes = std::make_shared<const std::vector<std::uint8_t>>(std::vector<std::uint8_t>{7, 8});
+  const Variant a = Variant::Bytes(bytes);
+  const Variant b = a;  // NOLINT: the copy is the point
+  EXPECT_EQ(b.SharedBytes().get(), bytes.get());
+  EXPECT_EQ(b, Variant::Bytes({7, 8}));
+  EXPECT_EQ(Variant::I4(1).SharedBytes(), nullptr);
+  const Variant none = Variant::Bytes(std::shared_ptr<const std::vector<std::uint8_t>>());
+  EXPECT_EQ(none.Type(), VT_BYTES);
+  EXPECT_TRUE(none.AsBytes().empty());
+  EXPECT_EQ(none, Variant::Bytes(std::vector<std::uint8_t>{}));
 }
 
 TEST(Variant, HoldsEachTypeAndComparesByValue) {

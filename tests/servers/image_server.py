@@ -24,7 +24,7 @@ registered at that path; with none either, it answers a POST with SENDOK (the re
 anything else with 404.
 
 Control (JSON bodies in UTF-8):
-  POST /_control/reset                       forget steps, files and the request count
+  POST /_control/reset                       forget steps, files, the requests kept and their count
   POST /_control/step    {"path": ..., "kind": ..., ...}   queue one step for a path
   POST /_control/file?path=P[&content_type=T][&disposition=D][&status=S]   body: the file's bytes
   POST /_control/record  {"body": false}     do not keep bodies (for large uploads)
@@ -51,6 +51,7 @@ import html
 import json
 import logging
 import os
+import shutil
 import socket
 import sys
 import threading
@@ -299,6 +300,10 @@ def answer(step, fields):
 def control(command):
     with lock:
         if command == "reset":
+            # The records of the requests go too, so that numbering starts again at 0001.
+            for name in os.listdir(state["record_dir"]):
+                if len(name) == 4 and name.isdigit():
+                    shutil.rmtree(os.path.join(state["record_dir"], name), ignore_errors=True)
             state["count"] = 0
             state["steps"].clear()
             state["files"].clear()

@@ -76,6 +76,9 @@ class ImageServer {
   int port_ = 0;
 };
 
+// A port of 127.0.0.1 that nothing listens on (a server that refuses the connection).
+int ClosedPort();
+
 // A JSON string (quotes included) of a CP932 text, in UTF-8.
 std::string JsonText(std::string_view cp932);
 std::string Base64(std::string_view bytes);

@@ -16,13 +16,13 @@ TEST(FakeBrowser, RecordsEveryNavigation) {
   ASSERT_EQ(browser.navigations().size(), 2u);
   const auto& first = browser.navigations()[0];
   EXPECT_EQ(first.url, "http://server/cgi");
-  ASSERT_TRUE(first.postData.has_value());
+  ASSERT_TRUE(first.postData);
   EXPECT_EQ(*first.postData, (platform::web::PostData{'a', '\0', 'b'}));
   EXPECT_EQ(first.headers, "Content-Type: text/html;\r\n");
   const auto& second = browser.navigations()[1];
   EXPECT_EQ(second.flags, 2);
   EXPECT_EQ(second.targetFrame, "frame");
-  EXPECT_FALSE(second.postData.has_value());
+  EXPECT_FALSE(second.postData);
 }
 
 TEST(FakeBrowser, DeliversWhatTheTestPlays) {

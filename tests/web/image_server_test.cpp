@@ -84,8 +84,13 @@ TEST_F(ImageServerTest, StepsAreTakenInOrderThenSendOkEchoesTheCgiId) {
   Post(body);
   EXPECT_EQ(browser->GetDocument()->BodyInnerHtml().substr(0, 6), "SENDOK");
   EXPECT_EQ(browser->GetDocument()->Item("CGI_ID")->value, "E1");
+  EXPECT_EQ(server.Requests().size(), 3u);
+  // A reset forgets them, and the next request is the first again.
   ASSERT_TRUE(server.Reset());
-  EXPECT_TRUE(server.Requests().size() == 3u);
+  EXPECT_TRUE(server.Requests().empty());
+  Post(body);
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(browser->GetDocument()->Item("CGI_ID")->value, "E1");
 }
 
 TEST_F(ImageServerTest, ReplyCharsetWhereTheStepPutsIt) {

@@ -1,9 +1,5 @@
 #include "web_test_support.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -22,18 +18,6 @@ bool RunLoopUntil(const std::function<bool()>& done, int timeoutMs) {
 void RunLoopFor(int ms) {
   QDeadlineTimer deadline(ms);
   while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-}
-
-int ClosedPort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  close(s);
-  return ntohs(a.sin_port);
 }
 
 void Recorder::ProgressChange(std::int32_t progress, std::int32_t progressMax) {

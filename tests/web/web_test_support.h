@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image_server.h"
 #include "platform/web/browser.h"
 
 namespace web_test {
@@ -15,8 +16,7 @@ bool RunLoopUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Runs the event loop for ms, whatever happens.
 void RunLoopFor(int ms);
 
-// A port of 127.0.0.1 that nothing listens on.
-int ClosedPort();
+using testing_support::ClosedPort;
 
 struct Event {
   enum Kind { Progress, Error, Complete, Download } kind;

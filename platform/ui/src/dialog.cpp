@@ -629,6 +629,11 @@ int Dialog::ProgressPos(int id) const {
   return p ? p->value() : 0;
 }
 
+std::pair<int, int> Dialog::ProgressRange(int id) const {
+  auto* p = As<QProgressBar>(*dimpl_, id);
+  return p ? std::pair<int, int>(p->minimum(), p->maximum()) : std::pair<int, int>(0, 0);
+}
+
 void Dialog::ProgressSetBackground(int id, Colour colour) {
   auto* p = As<QProgressBar>(*dimpl_, id);
   if (!p) return;

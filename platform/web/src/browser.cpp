@@ -44,15 +44,16 @@ class CurlBrowser : public Browser {
     driver_.reset();
   }
 
+  using Browser::Navigate2;
   void Navigate2(const std::string& url, std::int32_t flags, const std::string& targetFrame,
-                 std::optional<PostData> postData, const std::string& headers) override;
+                 SharedPostData postData, const std::string& headers) override;
   std::shared_ptr<const Document> GetDocument() const override { return document_; }
 
  private:
   struct Transfer {
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
-    PostData post;
+    SharedPostData post;
     std::string url;  // as navigated (CP932)
     std::string body, contentType, contentDisposition;
     int serial = 0;
@@ -145,8 +146,8 @@ void CurlBrowser::Fail(const std::string& url, std::int32_t status) {
   Queue({Kind::Complete, serial_, 0, url, ErrorPage(), {}});
 }
 
-void CurlBrowser::Navigate2(const std::string& url, std::int32_t, const std::string&,
-                            std::optional<PostData> postData, const std::string& headers) {
+void CurlBrowser::Navigate2(const std::string& url, std::int32_t, const std::string&, SharedPostData postData,
+                            const std::string& headers) {
   Abandon();
   ++serial_;
   Queue({Kind::Progress, serial_, 0, {}, nullptr, {}});
@@ -160,12 +161,12 @@ void CurlBrowser::Navigate2(const std::string& url, std::int32_t, const std::str
   CURL* easy = t->easy;
   curl_easy_setopt(easy, CURLOPT_URL, EscapeUrl(url).c_str());
   if (postData) {
-    t->post = std::move(*postData);
+    t->post = std::move(postData);
     static const char kEmpty[] = "";
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS,
-                     t->post.empty() ? kEmpty : reinterpret_cast<const char*>(t->post.data()));
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(t->post.size()));
+                     t->post->empty() ? kEmpty : reinterpret_cast<const char*>(t->post->data()));
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(t->post->size()));
   } else {
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   }

@@ -3,7 +3,7 @@
 namespace platform::web {
 
 void FakeBrowser::Navigate2(const std::string& url, std::int32_t flags, const std::string& targetFrame,
-                            std::optional<PostData> postData, const std::string& headers) {
+                            SharedPostData postData, const std::string& headers) {
   navigations_.push_back({url, flags, targetFrame, std::move(postData), headers});
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,9 @@ class Variant {
   static Variant Text(std::string_view cp932);
   static Variant Dispatch(IDispatch* object);  // takes a reference of its own
   static Variant Bytes(std::vector<std::uint8_t> bytes);
+  // A byte array over bytes that are shared, not copied (null reads as empty). Copies of a variant share its
+  // byte array too: no member changes it.
+  static Variant Bytes(std::shared_ptr<const std::vector<std::uint8_t>> bytes);
 
   VarType Type() const { return type_; }
   // The value as the type it has; 0, false or empty for a variant of another type (see ChangeType).
@@ -54,6 +58,8 @@ class Variant {
   const std::u16string& AsBstr() const;
   IDispatch* AsDispatch() const;
   const std::vector<std::uint8_t>& AsBytes() const;
+  // The byte array itself, for a holder that keeps it beyond the variant (null for another type).
+  std::shared_ptr<const std::vector<std::uint8_t>> SharedBytes() const;
   // A BSTR as CP932; characters without a CP932 form become "?".
   std::string AsText() const;
   // A BSTR as CP932; false (out empty) when a character has no CP932 form or it is no BSTR.
@@ -66,7 +72,7 @@ class Variant {
   std::int64_t number_ = 0;  // VT_I4, VT_UI4, VT_BOOL
   std::u16string text_;
   ComPtr<IDispatch> dispatch_;
-  std::vector<std::uint8_t> bytes_;
+  std::shared_ptr<const std::vector<std::uint8_t>> bytes_;
 };
 
 // VariantChangeType for these types: into VT_EMPTY always; VT_EMPTY into 0, false or ""; numbers and

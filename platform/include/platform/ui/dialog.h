@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/window.h"
@@ -136,6 +137,7 @@ class Dialog : public Window {
   void ProgressSetRange(int id, int low, int high);
   void ProgressSetPos(int id, int pos);
   int ProgressPos(int id) const;
+  std::pair<int, int> ProgressRange(int id) const;  // low and high; (0, 0) for an id without a progress bar
   void ProgressSetBackground(int id, Colour colour);
 
  protected:

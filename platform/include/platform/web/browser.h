@@ -69,6 +69,8 @@ class DownloadHandler {
 };
 
 using PostData = std::vector<std::uint8_t>;
+// Post data handed over without a copy: the browser keeps it, unchanged, until the transfer has ended.
+using SharedPostData = std::shared_ptr<const PostData>;
 
 class Browser {
  public:
@@ -78,12 +80,18 @@ class Browser {
   void SetEvents(BrowserEvents* events) { events_ = events; }
   void SetDownloadHandler(DownloadHandler* handler) { downloads_ = handler; }
 
-  // Sends a POST of postData (a GET when it is absent) to url (CP932; bytes that no URL may hold, such as
+  // Sends a POST of postData (a GET when it is null) to url (CP932; bytes that no URL may hold, such as
   // spaces and bytes of 0x80 and up, are sent percent-encoded). headers: header lines, each ended by CR LF
   // (e.g. "Content-Type: text/html;\r\n"). flags and targetFrame are accepted and not used: every page
   // loads into this browser.
   virtual void Navigate2(const std::string& url, std::int32_t flags, const std::string& targetFrame,
-                         std::optional<PostData> postData, const std::string& headers) = 0;
+                         SharedPostData postData, const std::string& headers) = 0;
+  // The same with post data of the caller's (none: a GET).
+  void Navigate2(const std::string& url, std::int32_t flags, const std::string& targetFrame,
+                 std::optional<PostData> postData, const std::string& headers) {
+    Navigate2(url, flags, targetFrame,
+              postData ? std::make_shared<const PostData>(std::move(*postData)) : SharedPostData(), headers);
+  }
 
   // The page shown: the empty page before the first DocumentComplete, then the page of the last one.
   virtual std::shared_ptr<const Document> GetDocument() const = 0;

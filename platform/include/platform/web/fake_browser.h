@@ -18,12 +18,13 @@ class FakeBrowser : public Browser {
     std::string url;
     std::int32_t flags = 0;
     std::string targetFrame;
-    std::optional<PostData> postData;
+    SharedPostData postData;  // null for a GET
     std::string headers;
   };
 
+  using Browser::Navigate2;
   void Navigate2(const std::string& url, std::int32_t flags, const std::string& targetFrame,
-                 std::optional<PostData> postData, const std::string& headers) override;
+                 SharedPostData postData, const std::string& headers) override;
   std::shared_ptr<const Document> GetDocument() const override { return document_; }
 
   const std::vector<Navigation>& navigations() const { return navigations_; }
