@@ -35,11 +35,6 @@ constexpr ui::Colour kRed = ui::Rgb(255, 0, 0);
 constexpr ui::Colour kBlack = ui::Rgb(0, 0, 0);
 constexpr ui::Colour kMagenta = ui::Rgb(255, 0, 255);
 
-CFormDialog::BrowserFactory& Factory() {
-  static CFormDialog::BrowserFactory factory;
-  return factory;
-}
-
 template <std::size_t N>
 int IndexOf(const std::array<int, N>& ids, int id) {
   for (std::size_t i = 0; i < N; ++i) {
@@ -64,8 +59,6 @@ ui::Rect Union(const ui::Rect& a, const ui::Rect& b) {
 
 }  // namespace
 
-void CFormDialog::SetBrowserFactory(BrowserFactory factory) { Factory() = std::move(factory); }
-
 CFormDialog::CFormDialog(CQuillonCtrl& ctrl) : m_pCtrl(&ctrl) {
   m_slots[0].downloadNumber = "1";
   m_slots[1].downloadNumber = "2";
@@ -85,10 +78,6 @@ int CFormDialog::OnCreate() {
   if (Dialog::OnCreate() == -1) return -1;
   // Files dropped on the form reach OnDropFiles.
   DragAcceptFiles(true);
-  m_pBrowser = Factory() ? Factory()() : platform::web::CreateBrowser();
-  if (!m_pBrowser) return -1;
-  m_pBrowser->SetEvents(this);
-  m_pBrowser->SetDownloadHandler(this);
   return 0;
 }
 

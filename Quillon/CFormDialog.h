@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "CExplorer1.h"
+#include "ControlEventSink.h"
 #include "FileEntryList.h"
 #include "FormRules.h"
 #include "ImageBuffer.h"
@@ -20,19 +22,16 @@
 #include "platform/files.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/services.h"
-#include "platform/web/browser.h"
 
 namespace platform::web {
 class HttpSession;
-}
+}  // namespace platform::web
 
 namespace quillon {
 
 class CQuillonCtrl;
 
-class CFormDialog : public platform::ui::Dialog,
-                    private platform::web::BrowserEvents,
-                    private platform::web::DownloadHandler {
+class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
  public:
   static constexpr int kFolderCells = 14;
   static constexpr int kRegistrationRows = 9;
@@ -64,10 +63,6 @@ class CFormDialog : public platform::ui::Dialog,
     int flag = 0;
     std::string downloadFolder;  // with a trailing delimiter
   };
-
-  // Makes the form's browser; tests install a fake. Null restores the real one.
-  using BrowserFactory = std::function<std::unique_ptr<platform::web::Browser>()>;
-  static void SetBrowserFactory(BrowserFactory factory);
 
   explicit CFormDialog(CQuillonCtrl& ctrl);
   ~CFormDialog() override;
@@ -117,7 +112,9 @@ class CFormDialog : public platform::ui::Dialog,
   std::int32_t LastNavigationStatus() const { return m_nNavigationStatus; }
   // The set the last successful pre-registration check handed over.
   const UploadSet& LastUploadSet() const { return m_uploadSet; }
-  platform::web::Browser* FormBrowser() const { return m_pBrowser.get(); }
+
+  // The events of the form's browser (control 479).
+  void OnControlEvent(int id, platform::com::DISPID dispid, const std::vector<platform::com::Variant>& args) override;
 
  protected:
   int OnCreate() override;
@@ -198,11 +195,9 @@ class CFormDialog : public platform::ui::Dialog,
   void OnPastFolder();
   void OnSortOrder();
 
-  // The browser's events.
-  void ProgressChange(std::int32_t progress, std::int32_t progressMax) override;
-  void DocumentComplete(const std::string& url) override;
-  void NavigateError(const std::string& url, const std::string& frame, std::int32_t status, bool& cancel) override;
-  void OfferDownload(const platform::web::DownloadOffer& offer) override;
+  // The browser's reply page and failed navigations.
+  void OnDocumentComplete();
+  void OnNavigateError(const std::string& url, std::int32_t status);
   void EnableDownloadButtons();
   void FatalError(const std::string& text);
 
@@ -288,7 +283,7 @@ class CFormDialog : public platform::ui::Dialog,
   platform::ui::Rect m_rcAttachmentFrame{};
 
   UploadSet m_uploadSet;
-  std::unique_ptr<platform::web::Browser> m_pBrowser;
+  CExplorer1 m_browser;
   std::unique_ptr<SystemFolderHold> m_pFolderHold;
   // Tells a task posted by a paint whether the form still stands.
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

@@ -497,6 +497,7 @@ int CFormDialog::PreRegistrationCheck(const std::string& stagingFolder) {
   m_pCtrl->SetAddList(m_strAddedFlag);
   m_pCtrl->SetDeleteList(m_strDeletedFlag);
   m_pCtrl->SetDBComment(m_strComment);
+  m_pCtrl->SetUploadSet(set);
   m_uploadSet = std::move(set);
   return 1;
 }
@@ -505,6 +506,7 @@ void CFormDialog::OnRegister() {
   if (PreRegistrationCheck(StagingFolder()) < 1) return;
   if (Ask(kAskRegister) != ui::BoxAnswer::Ok) return;
   m_pCtrl->ShowMode(2);
+  m_pCtrl->StartRegistration();
 }
 
 }  // namespace quillon

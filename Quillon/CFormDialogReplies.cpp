@@ -1,30 +1,39 @@
-// The photo-list form's browser: the reply page of an attachment's download request, failed navigations, and a
-// reply that is the file itself.
+// The photo-list form's browser: the reply page of an attachment's download request and failed navigations.
+// A reply that is the file itself is offered to the person by the browser's window.
 #include "CFormDialog.h"
 #include "CQuillonCtrl.h"
-#include "ControlMessage.h"
+#include "FormIds.h"
 #include "FormReply.h"
-#include "QuillonStrings.h"
-#include "platform/files.h"
-#include "platform/ui/services.h"
+#include "platform/web/browser_control.h"
 #include "platform/web/document.h"
 
 namespace quillon {
 
-namespace ui = platform::ui;
+namespace com = platform::com;
+namespace web = platform::web;
 
-void CFormDialog::ProgressChange(std::int32_t, std::int32_t) {}
+void CFormDialog::OnControlEvent(int id, com::DISPID dispid, const std::vector<com::Variant>& args) {
+  if (id != form_ids::kBrowser) return;
+  if (dispid == CExplorer1::kDispidDocumentComplete) {
+    OnDocumentComplete();
+  } else if (dispid == CExplorer1::kDispidNavigateError && args.size() >= 4) {
+    OnNavigateError(args[1].AsText(), args[3].AsI4());
+  }
+}
 
-void CFormDialog::DocumentComplete(const std::string&) {
+void CFormDialog::OnDocumentComplete() {
   EnableDownloadButtons();
   // The error page that follows a failed navigation says nothing the failure has not said.
   if (m_nNavigationStatus != 0) return;
-  std::shared_ptr<const platform::web::Document> document = m_pBrowser ? m_pBrowser->GetDocument() : nullptr;
-  const std::string body = document ? document->BodyInnerHtml() : std::string();
+  std::shared_ptr<const web::Document> page;
+  com::ComPtr<com::IDispatch> document = m_browser.GetDocument();
+  com::ComPtr<web::IHtmlDocument> html;
+  if (document && com::Succeeded(document.As(html))) page = html->Page();
+  const std::string body = page ? page->BodyInnerHtml() : std::string();
   if (std::optional<std::string> text = FormReplyMessage(body)) FatalError(*text);
 }
 
-void CFormDialog::NavigateError(const std::string& url, const std::string&, std::int32_t status, bool&) {
+void CFormDialog::OnNavigateError(const std::string& url, std::int32_t status) {
   m_nNavigationStatus = status;
   EnableDownloadButtons();
   if (status == 200) {
@@ -32,15 +41,6 @@ void CFormDialog::NavigateError(const std::string& url, const std::string&, std:
     return;
   }
   if (std::optional<std::string> text = FormNavigateErrorMessage(url, status)) FatalError(*text);
-}
-
-void CFormDialog::OfferDownload(const platform::web::DownloadOffer& offer) {
-  ui::DownloadOffer request{offer.fileName, static_cast<std::int64_t>(offer.data.size())};
-  std::string path;
-  if (!ui::CurrentServices().OfferDownload(request, this, path)) return;
-  if (!platform::WriteFile(path, offer.data.data(), offer.data.size())) {
-    m_pCtrl->ShowMessage(1011, ui::BoxIcon::Stop, {path});
-  }
 }
 
 void CFormDialog::FatalError(const std::string& text) { m_pCtrl->ShowFatalError(text); }

@@ -20,6 +20,7 @@
 
 namespace quillon {
 
+namespace com = platform::com;
 namespace ui = platform::ui;
 using namespace form_ids;
 
@@ -57,6 +58,7 @@ bool CFormDialog::OnInitDialog() {
   CacheRectangles();
   SetLabelFonts();
   ShowItem(kBrowser, false);
+  m_browser.Create(ui::kHidden, ItemRect(kBrowser), *this, kBrowser);
   Startup();
   UpdateData(false);
   UpdateControls();
@@ -288,7 +290,8 @@ void CFormDialog::OnDownloadButton(int k) {
       if (!m_slots[j].path.empty()) EnableItem(kSlotDownloads[j], false);
     }
     m_nNavigationStatus = 0;
-    m_pBrowser->Navigate2(m_pCtrl->GetServerURL(), 0, "", std::move(body), kDownloadRequestHeaders);
+    m_browser.Navigate2(com::Variant::Text(m_pCtrl->GetServerURL()), com::Variant::I4(0), com::Variant::Text(""),
+                        com::Variant::Bytes(std::move(body)), com::Variant::Text(kDownloadRequestHeaders));
     SetTimer(1, 3000);
     return;
   }
@@ -339,10 +342,6 @@ void CFormDialog::OnDestroy() {
   // Only the form that holds the folders removes them: a refused second form leaves the first one's alone.
   RemoveWorkingFolders();
   m_pFolderHold.reset();
-  if (m_pBrowser) {
-    m_pBrowser->SetEvents(nullptr);
-    m_pBrowser->SetDownloadHandler(nullptr);
-  }
   m_folderPage.RemoveAll();
   m_regList.RemoveAll();
   m_registeredList.RemoveAll();

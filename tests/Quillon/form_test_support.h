@@ -24,6 +24,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/ui/driver.h"
+#include "platform/web/browser_control.h"
 #include "platform/web/fake_browser.h"
 #include "quillon_host.h"
 #include "test_support.h"
@@ -91,10 +92,11 @@ class FormPage {
     quillon::SetImageMessageSink([](int id, const std::string& argument) {
       controls::ShowTableMessage(quillon::StringTable(), id, ui::BoxIcon::Stop, {argument});
     });
-    CFormDialog::SetBrowserFactory([this] {
-      auto browser = std::make_unique<platform::web::FakeBrowser>();
-      this->browser = browser.get();
-      return browser;
+    // The form makes its browser first, the upload dialog its own after it.
+    maker_ = std::make_unique<platform::web::BrowserMakerScope>([this] {
+      auto made = std::make_unique<platform::web::FakeBrowser>();
+      if (!browser) browser = made.get();
+      return made;
     });
     if (!params.count("MaxViewFileNum")) params["MaxViewFileNum"] = "100";
     if (!params.count("MaxByte")) params["MaxByte"] = "20480";
@@ -103,7 +105,7 @@ class FormPage {
   }
   ~FormPage() {
     page.reset();
-    CFormDialog::SetBrowserFactory(nullptr);
+    maker_.reset();
     quillon::SetImageMessageSink({});
   }
 
@@ -143,8 +145,9 @@ class FormPage {
 
   std::string SystemFolder() const { return ctrl().GetSystemFolder(); }
 
+  std::unique_ptr<platform::web::BrowserMakerScope> maker_;
   std::unique_ptr<QuillonPage> page;
-  platform::web::FakeBrowser* browser = nullptr;
+  platform::web::FakeBrowser* browser = nullptr;  // the form's
 };
 
 // The photo folder of a test with n photographs named p01.jpg ... (each a minute newer than the one before).
