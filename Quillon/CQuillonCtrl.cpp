@@ -8,7 +8,6 @@
 #include "QuillonLib.h"
 #include "QuillonResources.h"
 #include "QuillonStrings.h"
-#include "platform/env.h"
 #include "platform/files.h"
 
 namespace quillon {
@@ -91,24 +90,7 @@ void CQuillonCtrl::DoPropExchange(controls::PropExchange& px) {
   px.String("ImageFolder", m_strImageFolder);
   px.String("ServerURL", m_strServerURL);
 
-  // On the systems of today the folder is the profile's; the host's value counts only on older ones, or when
-  // the profile rule itself failed.
-  try {
-    int major = 0, minor = 0, build = 0;
-    platform::CurrentEnvironment().OsVersion(major, minor, build);
-    if (major < 6) {
-      std::string param;
-      px.String("SystemFolder", param);
-      m_strSystemFolder = controls::HostSystemFolder(param);
-    } else {
-      m_strSystemFolder = controls::ProfileSystemFolder();
-    }
-  } catch (...) {
-    std::string param;
-    px.String("SystemFolder", param);
-    m_strSystemFolder = controls::HostSystemFolder(param);
-    ShowMessage(1007, ui::BoxIcon::Stop, {m_strSystemFolder});
-  }
+  m_strSystemFolder = ExchangeSystemFolder(px);
 
   px.String("NewItem", m_strNewItem);
   px.String("MaxResolution", m_strMaxResolutionParam);

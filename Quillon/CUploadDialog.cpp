@@ -5,6 +5,7 @@
 
 #include "CQuillonCtrl.h"
 #include "ControlMessage.h"
+#include "DialogColours.h"
 #include "DialogCreation.h"
 #include "MessageText.h"
 #include "MultipartPart.h"
@@ -29,7 +30,6 @@ constexpr const char* kTextPreparing = "只今、サーバに登録する情報�
 constexpr const char* kTextUploading = "只今、ファイルをアップロードしています。しばらくお待ちください。";
 constexpr const char* kTextRegistering = "只今、サーバに情報を登録しています。しばらくお待ちください。";
 constexpr const char* kTextFatal = "続行不能なエラーが発生しました。最初から処理をやり直して下さい。";
-constexpr ui::Colour kWhite = ui::Rgb(255, 255, 255);
 
 // Messages of the string table that the replies and navigation errors show.
 constexpr int kMessageSystemError = 1000;     // the server's code
@@ -62,7 +62,7 @@ bool CUploadDialog::Create() {
 bool CUploadDialog::OnInitDialog() {
   ShowItem(kIdBrowser, false);
   m_browser.Create(ui::kHidden, ItemRect(kIdBrowser), *this, kIdBrowser);
-  ProgressSetBackground(kIdProgress, kWhite);
+  ProgressSetBackground(kIdProgress, controls::kWhite);
   if (m_pCtrl->GetFuncID() == 5) {
     SetItemText(kIdMessage, kTextFatal);
     SetItemText(kIdButton, kCaptionClose);
@@ -328,9 +328,7 @@ void CUploadDialog::OnButton() {
 
 void CUploadDialog::OnCtlColor(int id, ui::CtlColorType type, ui::ControlColors& colors) {
   Dialog::OnCtlColor(id, type, colors);
-  if (type == ui::CtlColorType::Edit || type == ui::CtlColorType::Dialog || type == ui::CtlColorType::Static) {
-    colors.brush = kWhite;
-  }
+  controls::UseWhiteBrush(type, colors);
 }
 
 }  // namespace quillon

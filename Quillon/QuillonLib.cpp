@@ -15,25 +15,13 @@ const com::TypeLib& QuillonTypeLib() {
     com::TypeLib t{kLibidQuillonLib, 1, 0, "QuillonLib", {}, {}};
     t.interfaces.push_back({kIidDQuillon, "_DQuillon", controls::SkeletonTypeMembers()});
     using com::DispatchKind;
-    // GetStatus stands in the event interface too, as the control's library has always declared it.
-    t.interfaces.push_back({kIidDQuillonEvents,
-                            "_DQuillonEvents",
-                            {
-                                {1, "GetStatus", DispatchKind::Method, {}, com::VT_UI4},
-                                {controls::kDispidOnStatusChanged,
-                                 "OnStatusChanged",
-                                 DispatchKind::Method,
-                                 {{"Status", com::VT_UI4}, {"CGIID", com::VT_BSTR}}},
-                                {controls::kDispidOnCallRegist,
-                                 "OnCallRegist",
-                                 DispatchKind::Method,
-                                 {{"Delimiter", com::VT_BSTR}, {"Regist", com::VT_BSTR}}},
-                                {CQuillonCtrl::kDispidOnClickedReturnBtn,
-                                 "OnClickedReturnBtn",
-                                 DispatchKind::Method,
-                                 {{"CGIID", com::VT_BSTR}, {"BTNID", com::VT_BSTR}}},
-                                {CQuillonCtrl::kDispidOnScrollResizeInfo, "OnScrollResizeInfo", DispatchKind::Method},
-                            }});
+    std::vector<com::TypeMember> events = controls::SkeletonEventMembers();
+    events.push_back({CQuillonCtrl::kDispidOnClickedReturnBtn,
+                      "OnClickedReturnBtn",
+                      DispatchKind::Method,
+                      {{"CGIID", com::VT_BSTR}, {"BTNID", com::VT_BSTR}}});
+    events.push_back({CQuillonCtrl::kDispidOnScrollResizeInfo, "OnScrollResizeInfo", DispatchKind::Method});
+    t.interfaces.push_back({kIidDQuillonEvents, "_DQuillonEvents", std::move(events)});
     t.classes.push_back({kClsidQuillonCtrl, "Quillon", kIidDQuillon, kIidDQuillonEvents});
     return t;
   }();

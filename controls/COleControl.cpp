@@ -2,6 +2,7 @@
 
 #include "ControlMessage.h"
 #include "DialogCreation.h"
+#include "ParamValues.h"
 #include "platform/env.h"
 #include "platform/ui/dialog.h"
 
@@ -54,6 +55,23 @@ com::HRESULT COleControl::InvokeGetText(com::DispatchCall& call) {
 com::HRESULT COleControl::InvokeSetText(com::DispatchCall&) {
   SetModifiedFlag();
   return com::S_OK;
+}
+
+std::string COleControl::ExchangeSystemFolder(PropExchange& px) {
+  try {
+    int major = 0, minor = 0, build = 0;
+    platform::CurrentEnvironment().OsVersion(major, minor, build);
+    if (major >= 6) return ProfileSystemFolder();
+    std::string param;
+    px.String("SystemFolder", param);
+    return HostSystemFolder(param);
+  } catch (...) {
+    std::string param;
+    px.String("SystemFolder", param);
+    std::string folder = HostSystemFolder(param);
+    ShowMessage(1007, ui::BoxIcon::Stop, {folder});
+    return folder;
+  }
 }
 
 com::HRESULT COleControl::LoadState(com::IPropertyBag* bag) {
@@ -131,6 +149,21 @@ std::vector<com::TypeMember> SkeletonTypeMembers() {
     members.push_back({p.id, p.name, DispatchKind::PropertyPut, {{"value", com::VT_BSTR}}});
   }
   return members;
+}
+
+}  // namespace controls
+
+namespace controls {
+
+std::vector<com::TypeMember> SkeletonEventMembers() {
+  using com::DispatchKind;
+  return {
+      {1, "GetStatus", DispatchKind::Method, {}, com::VT_UI4},
+      {kDispidOnStatusChanged, "OnStatusChanged", DispatchKind::Method,
+       {{"Status", com::VT_UI4}, {"CGIID", com::VT_BSTR}}},
+      {kDispidOnCallRegist, "OnCallRegist", DispatchKind::Method,
+       {{"Delimiter", com::VT_BSTR}, {"Regist", com::VT_BSTR}}},
+  };
 }
 
 }  // namespace controls

@@ -78,6 +78,10 @@ class COleControl : public platform::ui::Window {
   // Fires an event to every advised sink.
   virtual void FireEventArgs(platform::com::DISPID id, const std::vector<platform::com::Variant>& args) = 0;
 
+  // The SystemFolder of a PARAM exchange: the profile's working folder on the systems of today, the host's PARAM
+  // on older ones or when the profile rule itself failed (then with message 1007).
+  std::string ExchangeSystemFolder(PropExchange& px);
+
   void InvalidateControl() { Invalidate(false); }
   void SetModifiedFlag() { modified_ = true; }
   void ActivateInPlace();  // becomes UI-active: the keyboard focus comes into the control
@@ -116,5 +120,8 @@ platform::com::DispatchTable<T>& AddSkeletonMembers(platform::com::DispatchTable
 
 // The same members as type information of the control's dispinterface.
 std::vector<platform::com::TypeMember> SkeletonTypeMembers();
+// The head of both controls' event dispinterfaces: GetStatus (as their libraries have always declared it there),
+// OnStatusChanged and OnCallRegist.
+std::vector<platform::com::TypeMember> SkeletonEventMembers();
 
 }  // namespace controls

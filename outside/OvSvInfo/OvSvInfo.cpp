@@ -1,11 +1,14 @@
 // The exported functions of the header library stand-in (see OvSvInfo.h).
 #include "OvSvInfo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "ArchiveRecords.h"
 #include "DorvikSession.h"
+#include "EstimateHead.h"
 #include "Unpacking.h"
 #include "platform/env.h"
 #include "platform/files.h"
@@ -31,11 +34,6 @@ std::int16_t Guarded(Body&& body) noexcept {
 }
 
 bool Given(const char* text) { return text && *text; }
-
-template <std::size_t N>
-void CopyField(char (&to)[N], const char (&from)[N]) {
-  std::memcpy(to, from, N);
-}
 
 std::string WithoutTrailingDelimiters(std::string folder) {
   while (folder.size() > 1 && folder.back() == platform::kDelimiter) folder.pop_back();
@@ -102,34 +100,36 @@ std::int16_t Unpack(const char* pVekFileName, const char* pTargetFolder) {
   return kSuccess;
 }
 
+template <std::size_t N>
+void PutField(char (&to)[N], const ovsvinfo::EstimateHead& head, std::size_t offset) {
+  std::memcpy(to, ovsvinfo::HeaderInfoField(head, offset, N).data(), N);
+}
+
+// The header information and the archive's file records are read from the estimate itself: a page of
+// estimates neither unpacks an archive nor loads the estimate-file library.
 std::int16_t ReadSummary(int nKind, const char* pVekFileName, char* pBuffer) {
   if (nKind != OVSVINFO_KIND_SHORT_SUMMARY || !Given(pVekFileName) || !pBuffer) return kFailure;
   std::string source = pVekFileName;
   if (!platform::IsFile(source)) return kFailure;
 
-  DorvikSession dorvik;
-  if (!dorvik.Start()) return kFailure;
-  HeaderData data;
-  HeaderInfo info;
-  if (!dorvik.ReadHeader(source, data, info)) return kFailure;
-  if (strnlen(data.Signature, sizeof data.Signature) != 4 || std::memcmp(data.Signature, "VEK3", 4) != 0) {
-    return kFailure;
-  }
-  TemporaryWorkFolder work;
-  std::string linkFile;
-  if (!ovsvinfo::UnpackEstimate(dorvik, source, work, linkFile)) return kFailure;
+  ovsvinfo::EstimateHead head;
+  if (!ovsvinfo::ReadEstimateHead(source, head)) return kFailure;
+  std::vector<std::string> names;
+  if (!ovsvinfo::ReadArchiveFileNames(source, head.archiveOffset, names)) return kFailure;
+  const bool carriesLinkFile = std::any_of(names.begin(), names.end(), ovsvinfo::IsLinkFileName);
 
+  // Offsets of the header information's packed layout.
   OvHeaderSummaryShort summary;
   std::memset(&summary, 0, sizeof summary);
-  CopyField(summary.AcceptNo, info.AcceptNo);
-  CopyField(summary.CustomerName, info.CustomerName);
-  CopyField(summary.CarName, info.CarName);
-  CopyField(summary.CarNoDepartment, info.CarNoDepartment);
-  CopyField(summary.CarNoDivision, info.CarNoDivision);
-  CopyField(summary.CarNoBusiness, info.CarNoBusiness);
-  CopyField(summary.CarNoSerial, info.CarNoSerial);
+  PutField(summary.AcceptNo, head, 0);
+  PutField(summary.CustomerName, head, 107);
+  PutField(summary.CarName, head, 137);
+  PutField(summary.CarNoDepartment, head, 267);
+  PutField(summary.CarNoDivision, head, 275);
+  PutField(summary.CarNoBusiness, head, 281);
+  PutField(summary.CarNoSerial, head, 285);
   summary.LinkFileFlag[0] = 0;
-  summary.LinkFileFlag[1] = linkFile.empty() ? 0 : 1;
+  summary.LinkFileFlag[1] = carriesLinkFile ? 1 : 0;
   std::memcpy(pBuffer, &summary, sizeof summary);
   return kSuccess;
 }

@@ -1,7 +1,7 @@
 /* The outside header library OvSvInfo ("OvSvInfo.dll", the file libOvSvInfo.so): our stand-in, built on the
  * estimate-file library Dorvik ("Dorvik.dll", loaded from the folder of this library, bound by name,
- * initialised without a log and unloaded again for every call). The selection and photo controls load it by
- * name and call:
+ * initialised without a log and unloaded again for every call that unpacks). The selection and photo controls
+ * load it by name and call:
  *
  *   OvFMalt(estimate file, target folder)
  *     Unpacks the estimate into the target folder: afterwards the estimate file lies there under its own
@@ -14,8 +14,12 @@
  *   OvGetHeader(kind, estimate file, buffer)
  *     Kind 1 (the only kind) writes the short header summary (OvHeaderSummaryShort, 147 bytes) at the start
  *     of the caller's zeroed 512-byte buffer; the rest stays as it is. LinkFileFlag is {0, 1} when the
- *     estimate carries a photo-link file, {0, 0} when not; to know it the estimate is unpacked into a
- *     temporary folder, which is removed again. 0 on success, -1 on failure (buffer untouched).
+ *     estimate carries a photo-link file (a file of the archive's top folder with the extension ".xml", what
+ *     OvFMalt would take out), {0, 0} when not. That is read from the archive's file records without unpacking
+ *     it, and the header from the file's published layout without the estimate-file library; an estimate
+ *     whose head that library would refuse to read, or whose archive's records unpacking would refuse (no
+ *     single whole cabinet, an unsafe name), fails.
+ *     0 on success, -1 on failure (buffer untouched).
  *
  *   OvGetDataPath(buffer)
  *     The folder of the estimate files: the registry value "DataPath" of the key

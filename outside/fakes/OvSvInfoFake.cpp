@@ -7,11 +7,14 @@
 //                "OvSvInfo.<field>" (AcceptNo, CustomerName, CarName, CarNoDepartment, CarNoDivision,
 //                CarNoBusiness, CarNoSerial; "OvSvInfo.<file name>.<field>" for one estimate first) and
 //                "OvSvInfo.LinkFileFlag=<byte>,<byte>" (default 0,0), each text cut to its field.
-//   OvGetDataPath result 0 by default; on 0 it writes "OvSvInfo.DataPath" (cut to 127 bytes) and its NUL.
-// It never writes past the 147 or 128 bytes of the callers' buffers. Plain stdio: test code.
+//   OvGetDataPath result 0 by default; on 0 it writes "OvSvInfo.DataPath" (cut to 127 bytes) and its NUL, or
+//                with "OvSvInfo.DataPathFillsBuffer=1" up to all 128 bytes, a NUL only when it is shorter.
+// "OvSvInfo.<Function>.Throw=1" makes a function raise an exception instead (nothing logged), as a failing
+// outside library may. It never writes past the 147 or 128 bytes of the callers' buffers. Plain stdio: test code.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <strings.h>
 
@@ -40,6 +43,10 @@ bool CopyWhole(const std::string& from, const std::string& to) {
   return fake_outside::WriteWhole(to, bytes.data(), bytes.size());
 }
 
+void ThrowWhenAsked(const FakeCall& call, const char* function) {
+  if (call.IntSetting(std::string(function) + ".Throw", 0)) throw std::runtime_error(function);
+}
+
 template <std::size_t N>
 void PutField(char (&field)[N], const FakeCall& call, const std::string& file, const char* key) {
   std::string value = call.Setting(file + "." + key, call.Setting(key, ""));
@@ -52,6 +59,7 @@ extern "C" {
 
 OVSVINFO_API int16_t OvFMalt(const char* pVekFileName, const char* pTargetFolder) {
   FakeCall call("OvSvInfo", "OvFMalt");
+  ThrowWhenAsked(call, "OvFMalt");
   call.ArgText(pVekFileName);
   call.ArgText(pTargetFolder);
   int result = call.Result(0);
@@ -74,6 +82,7 @@ OVSVINFO_API int16_t OvFMalt(const char* pVekFileName, const char* pTargetFolder
 
 OVSVINFO_API int16_t OvGetHeader(int nKind, const char* pVekFileName, char* pBuffer) {
   FakeCall call("OvSvInfo", "OvGetHeader");
+  ThrowWhenAsked(call, "OvGetHeader");
   call.Arg(nKind);
   call.ArgText(pVekFileName);
   call.ArgPointer(pBuffer);
@@ -103,13 +112,17 @@ OVSVINFO_API int16_t OvGetHeader(int nKind, const char* pVekFileName, char* pBuf
 
 OVSVINFO_API int16_t OvGetDataPath(char* pBuffer) {
   FakeCall call("OvSvInfo", "OvGetDataPath");
+  ThrowWhenAsked(call, "OvGetDataPath");
   call.ArgPointer(pBuffer);
   int result = call.Result(0);
   if (result == 0 && pBuffer) {
     std::string path = call.Setting("DataPath", "");
-    std::size_t n = path.size() < OVSVINFO_DATA_PATH_BUFFER_SIZE - 1 ? path.size() : OVSVINFO_DATA_PATH_BUFFER_SIZE - 1;
+    // As an outside library may answer: all 128 bytes taken, without room for a NUL.
+    const bool fills = call.IntSetting("DataPathFillsBuffer", 0) != 0;
+    const std::size_t room = fills ? OVSVINFO_DATA_PATH_BUFFER_SIZE : OVSVINFO_DATA_PATH_BUFFER_SIZE - 1;
+    std::size_t n = path.size() < room ? path.size() : room;
     std::memcpy(pBuffer, path.data(), n);
-    pBuffer[n] = '\0';
+    if (n < OVSVINFO_DATA_PATH_BUFFER_SIZE) pBuffer[n] = '\0';
   }
   call.Log(result);
   return static_cast<int16_t>(result);

@@ -385,8 +385,8 @@ bool IniWriteString(const char* section, const char* key, const char* value, con
 
 bool IniWriteFile(const std::string& path, const IniDocument& document) {
   if (!IsWritable(document)) return Refuse(EINVAL);
-  // A read-only file is not replaced, as it would not be written over.
-  std::uint32_t attributes = GetAttributes(path);
+  // A read-only file is not replaced, as it would not be written over. A link is replaced, whatever it points to.
+  std::uint32_t attributes = IsSymbolicLink(path) ? kAttrInvalid : GetAttributes(path);
   if (attributes != kAttrInvalid && (attributes & kAttrFolder)) return Refuse(EISDIR);
   if (attributes != kAttrInvalid && (attributes & kAttrReadOnly)) return Refuse(EACCES);
   std::string bytes = document.Serialize();

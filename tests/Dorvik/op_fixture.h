@@ -73,6 +73,7 @@ class OpFixture : public ::testing::Test {
     int start[2];
     if (pipe(start) != 0) return {};
     const std::string outs[2] = {dir / "a.out", dir / "b.out"};
+    std::fflush(nullptr);  // else the children write out what this process has buffered
     pid_t children[2];
     for (int i = 0; i < 2; ++i) {
       const std::vector<std::string>& args = i == 0 ? a : b;

@@ -65,26 +65,18 @@ TEST_F(RaceTest, TwoSavesFromOneWorkFolder) {
   });
 }
 
-TEST_F(RaceTest, ASaveAndAHistoryDeletion) {
+// A save and a change of the estimate file alone: the history deletion, the agreed lock.
+TEST_F(RaceTest, ASaveAndAChangeOfTheEstimateFile) {
   const std::vector<std::string> save9 = Save(9);
-  const std::vector<std::string> deletion = {"delete", vek};
-  const std::string saveFirst = After({save9, deletion}), deleteFirst = After({deletion, save9});
-  Race(save9, deletion, [&] {
-    const std::string now = ReadRaw(vek);
-    return now == saveFirst ? std::string("save first") : now == deleteFirst ? std::string("deletion first")
-                                                                              : std::string();
-  });
-}
-
-TEST_F(RaceTest, ASaveAndTheAgreedLock) {
-  const std::vector<std::string> save9 = Save(9);
-  const std::vector<std::string> agreed = {"agreed", vek, "pass"};
-  const std::string saveFirst = After({save9, agreed}), agreedFirst = After({agreed, save9});
-  Race(save9, agreed, [&] {
-    const std::string now = ReadRaw(vek);
-    return now == saveFirst ? std::string("save first") : now == agreedFirst ? std::string("agreed lock first")
-                                                                              : std::string();
-  });
+  for (const std::vector<std::string>& change : {std::vector<std::string>{"delete", vek},
+                                                 std::vector<std::string>{"agreed", vek, "pass"}}) {
+    SCOPED_TRACE(change[0]);
+    const std::string saveFirst = After({save9, change}), changeFirst = After({change, save9});
+    Race(save9, change, [&] {
+      const std::string now = ReadRaw(vek);
+      return now == saveFirst ? std::string("save first") : now == changeFirst ? change[0] + " first" : std::string();
+    });
+  }
 }
 
 TEST_F(RaceTest, ASaveAndAnOpeningIntoItsWorkFolder) {

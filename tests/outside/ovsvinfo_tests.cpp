@@ -78,6 +78,10 @@ struct Estimate {
   std::string linkText = "<?xml version = \"1.0\" encoding = \"Shift_JIS\"?><TorVane2Data>\r\n  <Svef>\r\n"
                          "    <CustomerName1>山田　太郎</CustomerName1>\r\n  </Svef>\r\n</TorVane2Data>\r\n";
   bool damaged = false;  // an archive that is no cabinet
+  std::vector<std::pair<std::string, std::string>> otherFiles;  // more files of the archive: name, text
+  int historyEntries = 0;
+  std::size_t cutArchive = 0;                             // bytes cut off the end of the cabinet
+  std::pair<std::string, std::string> patchCabinet;        // bytes of the cabinet replaced by others (same length)
 };
 
 Estimate WithLink(const std::string& name) {
@@ -98,14 +102,33 @@ bool WriteEstimate(const std::string& path, const Estimate& e) {
     WriteRaw(stage + "/" + e.linkName, e.linkText);
     files += " '" + e.linkName + "'";
   }
+  for (const auto& [name, text] : e.otherFiles) {
+    std::string utf8 = testing_support::Utf8(name);
+    std::filesystem::create_directories(std::filesystem::path(stage + "/" + utf8).parent_path());
+    WriteRaw(stage + "/" + utf8, text);
+    files += " '" + utf8 + "'";
+  }
   std::string cab = path + ".cab";
   bool ok = e.damaged ? (WriteRaw(cab, std::string(200, '\x5A')), true)
                       : Shell("cd '" + stage + "' && gcab -c -z '" + cab + "' " + files);
+  if (ok && (e.cutArchive || !e.patchCabinet.first.empty())) {
+    std::string bytes = ReadRaw(cab);
+    std::size_t at = e.patchCabinet.first.empty() ? std::string::npos : bytes.find(e.patchCabinet.first);
+    if (at != std::string::npos) bytes.replace(at, e.patchCabinet.first.size(), e.patchCabinet.second);
+    ok = e.patchCabinet.first.empty() || at != std::string::npos;
+    bytes.resize(bytes.size() - std::min(e.cutArchive, bytes.size()));
+    WriteRaw(cab, bytes);
+  }
+  std::string history;
+  for (int i = 0; i < e.historyEntries; ++i) {
+    history += std::string(i ? ", " : "") + R"({"RenewalDate": [2024, 5, 1, 9, 30, 0], "Name": "保存)" +
+               std::to_string(i) + R"("})";
+  }
   std::string json = R"({"header_info": {"AcceptNo": ")" + e.acceptNo + R"(", "CustomerName": ")" + e.customerName +
                      R"(", "CarName": ")" + e.carName + R"(", "GroupKey": "グループＡ", "SelfName": "見積工房",
     "GarageInDate": [2024, 5, 1], "Total": 1234.5, "CarNoDepartment": ")" + e.department +
                      R"(", "CarNoDivision": ")" + e.division + R"(", "CarNoBusiness": ")" + e.business +
-                     R"(", "CarNoSerial": ")" + e.serial + R"("}})";
+                     R"(", "CarNoSerial": ")" + e.serial + R"("}, "history": [)" + history + "]}";
   ok = ok && testing_support::MakeVek(json, path, cab);
   std::filesystem::remove_all(stage);
   std::filesystem::remove(cab);
@@ -335,6 +358,75 @@ TEST_F(OvSvInfoTest, HeaderOfAnEstimateWhoseArchiveIsDamagedFails) {
   std::memset(buffer, kUntouched, sizeof buffer);
   EXPECT_EQ(OvSvInfo().getHeader(1, path.c_str(), buffer), -1);
   EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, kUntouched));
+  EXPECT_EQ(Names(tmp), std::vector<std::string>{});
+}
+
+// What unpacking finds decides the photo-link flag, and an archive that does not unpack gives no summary: the
+// summary, read from the archive's records alone, tells the same as the unpacking on every kind of archive.
+TEST_F(OvSvInfoTest, HeaderTellsThePhotoLinkFileAsUnpackingFindsIt) {
+  SKIP_UNLESS_END_TO_END();
+  auto with = [](std::vector<std::pair<std::string, std::string>> files, const std::string& link = {}) {
+    ::Estimate e = WithLink(link);
+    e.otherFiles = std::move(files);
+    return e;
+  };
+  struct Case {
+    const char* name;
+    ::Estimate estimate;
+    int result;  // of both
+    bool link;
+  };
+  std::vector<Case> cases = {
+      {"named as the estimate", WithLink("case.xml"), 0, true},
+      {"none", ::Estimate{}, 0, false},
+      {"named after an older name", WithLink("older.xml"), 0, true},
+      {"an upper-case extension", WithLink("case.XML"), 0, true},
+      {"a Japanese name", with({{"見積表示.xml", "<x/>"}}), 0, true},
+      {"two of them", with({{"second.xml", "<x/>"}}, "first.xml"), 0, true},
+      {"only in a sub-folder", with({{"Image/P0002.xml", "<x/>"}}), 0, false},
+      {"a folder named like one", with({{"folder.xml/inside.txt", "text"}}), 0, false},
+      {"an extension that only begins with xml", with({{"case.xmlx", "text"}, {"xml", "text"}}), 0, false},
+      {"behind two history entries", WithLink("case.xml"), 0, true},
+      {"no cabinet", ::Estimate{}, -1, false},
+      {"a cabinet cut short", WithLink("case.xml"), -1, false},
+      {"a name that leaves the folder", with({{"zz/evil.xml", "<x/>"}}), -1, false},
+  };
+  cases[9].estimate.historyEntries = 2;
+  cases[10].estimate.damaged = true;
+  cases[11].estimate.cutArchive = 40;
+  cases[12].estimate.patchCabinet = {"zz\\evil.xml", "..\\evil.xml"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(target);
+    std::filesystem::create_directories(target);
+    std::string path = MakeEstimate("case.vek", c.estimate);
+    char buffer[OVSVINFO_HEADER_BUFFER_SIZE] = {};
+    EXPECT_EQ(OvSvInfo().getHeader(1, path.c_str(), buffer), c.result);
+    EXPECT_EQ(OvSvInfo().fmalt(path.c_str(), target.c_str()), c.result);
+    if (c.result == 0) {
+      EXPECT_EQ(buffer[146], c.link ? 1 : 0);
+      EXPECT_EQ(platform::IsFile(target + "/case.xml"), c.link);
+    }
+    std::filesystem::remove(path);
+  }
+}
+
+// The summary comes without unpacking: no folder is made and nothing is written, also for a large archive.
+TEST_F(OvSvInfoTest, HeaderIsReadWithoutUnpacking) {
+  SKIP_UNLESS_END_TO_END();
+  ::Estimate e = WithLink("big.xml");
+  std::string noise;
+  for (std::uint32_t x = 12345, i = 0; i < 4000000; ++i) noise += static_cast<char>((x = x * 1103515245 + 12345) >> 24);
+  e.otherFiles = {{"Image/P0002.jpg", noise}};
+  std::string path = MakeEstimate("big.vek", e);
+  platform::ClearFaults();
+  platform::FailFromCall(platform::FileOp::MakeFolder, 1);
+  platform::FailFromCall(platform::FileOp::Write, 1);
+  char buffer[OVSVINFO_HEADER_BUFFER_SIZE] = {};
+  EXPECT_EQ(OvSvInfo().getHeader(1, path.c_str(), buffer), 0);
+  EXPECT_EQ(buffer[146], 1);
+  EXPECT_EQ(platform::CallCount(platform::FileOp::MakeFolder), 0);
+  EXPECT_EQ(platform::CallCount(platform::FileOp::Write), 0);
   EXPECT_EQ(Names(tmp), std::vector<std::string>{});
 }
 

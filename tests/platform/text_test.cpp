@@ -53,6 +53,20 @@ TEST(Text, ConversionRoundTripAndFailure) {
   EXPECT_EQ(testing_support::Show("表"), "\xE8\xA1\xA8");
 }
 
+// Seven-bit bytes are the same in both: the backslash and the tilde too, as the converter maps them.
+TEST(Text, SevenBitTextConvertsToItself) {
+  std::string all;
+  for (int c = 1; c < 0x80; ++c) all += static_cast<char>(c);
+  std::string utf8, back, mixed;
+  ASSERT_TRUE(platform::Cp932ToUtf8(all, utf8));
+  EXPECT_EQ(utf8, all);
+  ASSERT_TRUE(platform::Utf8ToCp932(all, back));
+  EXPECT_EQ(back, all);
+  // Mixed with a double-byte character the converter still runs, and gives the same seven-bit bytes.
+  ASSERT_TRUE(platform::Cp932ToUtf8(all + "表", mixed));
+  EXPECT_EQ(mixed, all + "\xE8\xA1\xA8");
+}
+
 TEST(Text, Utf16Conversion) {
   struct Case {
     const char* name;

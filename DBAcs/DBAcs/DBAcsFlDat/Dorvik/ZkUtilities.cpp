@@ -317,6 +317,11 @@ int CZkUtilities::RemoveFile(const std::string& name) {
   return DeleteOneFile(name) ? 1 : 0;
 }
 
+bool CZkUtilities::MakeReplaceable(const std::string& name) {
+  if (platform::IsSymbolicLink(name) || !IsExistFile(name)) return true;
+  return platform::SetAttributes(name, platform::kAttrNormal);
+}
+
 int CZkUtilities::DeleteFileByShell(const std::string& path) {
   // Exactly the entry named: no truncated path, no wildcard, never "." or "..".
   if (path.empty() || path.size() > kShellPathLimit) return 1;

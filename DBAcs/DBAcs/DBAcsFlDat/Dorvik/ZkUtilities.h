@@ -50,6 +50,9 @@ class CZkUtilities {
   // Appends source from offset to destination.
   static int CopyFiles(std::int64_t offset, const std::string& source, const std::string& destination);
   static int RemoveFile(const std::string& name);
+  // Gives an existing file normal attributes before it is replaced; a link is left as it is (it is replaced, and
+  // what it points to is not touched). False when the attributes cannot be set.
+  static bool MakeReplaceable(const std::string& name);
   // Deletes exactly the one named file or folder tree; 0 on success, else non-zero.
   static int DeleteFileByShell(const std::string& path);
   // 1 done, 0 old missing or failure, -2 new name taken. Never replaces.

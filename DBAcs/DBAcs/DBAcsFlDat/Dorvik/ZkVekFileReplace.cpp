@@ -165,12 +165,14 @@ int CZkVekFileReplace::Commit(char* pErrorCode) {
     return 0;
   }
   m_bCommitted = true;
-  m_pNewFile.reset();
+  // The new file keeps the lock it was made with until the backup is gone: the operation's own lock holds the
+  // old file, and a second writer must not start (and take the same backup name) before this one has ended.
   if (m_bBackupMade) {
     RemoveBackupWithRetries();
     m_bBackupMade = false;
   }
   m_pBackupNote.reset();
+  m_pNewFile.reset();
   return 1;
 }
 

@@ -338,7 +338,7 @@ platform::IniDocument NewIni(const char* signature) {
 // Puts the whole new file in place of the old one at once, so the folder never lacks it; false when the old
 // file cannot be made writable or the new one cannot be written.
 bool ReplaceIni(const std::string& path, const platform::IniDocument& doc) {
-  if (CZkUtilities::IsExistFile(path) && !platform::SetAttributes(path, platform::kAttrNormal)) return false;
+  if (!CZkUtilities::MakeReplaceable(path)) return false;
   return platform::IniWriteFile(path, doc);
 }
 

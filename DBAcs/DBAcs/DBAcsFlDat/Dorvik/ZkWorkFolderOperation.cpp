@@ -524,7 +524,7 @@ std::string VistrelLinkText(const unsigned char* record) {
 enum class Replaced { Done, NotWritable, NotWritten };
 
 Replaced ReplaceIni(const std::string& path, const platform::IniDocument& doc) {
-  if (CZkUtilities::IsExistFile(path) && !platform::SetAttributes(path, platform::kAttrNormal)) {
+  if (!CZkUtilities::MakeReplaceable(path)) {
     return Replaced::NotWritable;
   }
   return platform::IniWriteFile(path, doc) ? Replaced::Done : Replaced::NotWritten;
@@ -956,7 +956,7 @@ int CZkWorkFolderOperation::CreateVistrelLinkFile(const char* pVekFileName, cons
   if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
   std::string path = VistrelLinkFileName(pVekFileName);
   ZK_LOG(3, "%s", path.c_str());
-  if (CZkUtilities::IsExistFile(path) && !platform::SetAttributes(path, platform::kAttrNormal)) {
+  if (!CZkUtilities::MakeReplaceable(path)) {
     ZK_FAIL(kTitle, zkerror::kVistrelLinkDelete, kTextVistrelDelete);
   }
   std::string text = VistrelLinkText(static_cast<const unsigned char*>(pSource));

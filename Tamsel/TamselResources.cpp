@@ -1,0 +1,71 @@
+// The selection control's dialog templates, like a resource script: the about box (1), the property page (200),
+// the registration dialog (204) and the estimate-file selection dialog (245). Positions are dialog units.
+#include "TamselResources.h"
+
+namespace tamsel {
+
+using namespace platform::ui;
+
+const DialogTemplate& TamselAboutBoxTemplate() {
+  static const DialogTemplate t{
+      kIddAboutBox, "Tamsel のバージョン情報", 0, 0, 0, 200, 64, "ＭＳ Ｐゴシック", 9,
+      {
+          {kNoId, ControlKind::Static, "Tamsel コントロール", 0, 12, 10, 176, 10},
+          {kNoId, ControlKind::Static, "バージョン 1,1,2,0", 0, 12, 24, 176, 10},
+          {kIdOk, ControlKind::Button, "OK", kDefaultButton, 75, 42, 50, 14},
+      }};
+  return t;
+}
+
+const DialogTemplate& TamselPropPageTemplate() {
+  static const DialogTemplate t{kIddPropPage, "全般", kChildDialog, 0, 0, 250, 62, "ＭＳ Ｐゴシック", 9, {}};
+  return t;
+}
+
+const DialogTemplate& UploadDialogTemplate() {
+  static const DialogTemplate t{
+      kIddUploadDialog, "", kChildDialog, 0, 0, 350, 195, "ＭＳ Ｐゴシック", 12,
+      {
+          {1004, ControlKind::Edit, "", kReadOnly | kAlignCenter, 20, 60, 310, 20},
+          {247, ControlKind::Edit, "", kReadOnly | kAlignCenter, 20, 88, 310, 14},
+          {kNoId, ControlKind::Static, "Ver.", 0, 290, 165, 20, 8},
+          {477, ControlKind::Static, kVersionText, 0, 315, 165, 35, 8},
+      }};
+  return t;
+}
+
+const DialogTemplate& VekSelectDialogTemplate() {
+  constexpr unsigned kList = kSingleSelection | kShowSelectionAlways | kNoSortHeader | kGridLines | kFullRowSelect;
+  static const DialogTemplate t{
+      kIddVekSelectDialog, "", kChildDialog, 0, 0, 350, 195, "ＭＳ Ｐゴシック", 12,
+      {
+          // The frame comes first, so that it lies beneath the others once it covers the whole dialog.
+          {335, ControlKind::Picture, "", 0, 334, 7, 16, 10},
+          {326, ControlKind::Static, "フォルダ参照：", 0, 26, 10, 47, 8},
+          {247, ControlKind::Edit, "", kReadOnly, 74, 7, 213, 14},
+          {205, ControlKind::Button, "参照", 0, 293, 6, 26, 15},
+          {kNoId, ControlKind::Static, "ファイル数：", 0, 0, 35, 38, 8},
+          {327, ControlKind::Static, "0", kAlignRight, 38, 35, 20, 8},
+          {kNoId, ControlKind::Static, "件", 0, 62, 35, 8, 8},
+          {328, ControlKind::Button, "前へ", 0, 255, 33, 17, 11},
+          {469, ControlKind::Static, "0", kAlignRight, 274, 35, 10, 8},
+          {461, ControlKind::Static, "/", kAlignCenter, 285, 35, 8, 8},
+          {470, ControlKind::Static, "0", 0, 294, 35, 10, 8},
+          {462, ControlKind::Static, "ページ", 0, 305, 35, 24, 8},
+          {1001, ControlKind::Button, "次へ", 0, 330, 33, 17, 11},
+          {325, ControlKind::ListView, "", kList, 0, 44, 347, 99},
+          {329, ControlKind::Button, "前へ", 0, 255, 143, 17, 11},
+          {463, ControlKind::Static, "0", kAlignRight, 274, 145, 10, 8},
+          {467, ControlKind::Static, "/", kAlignCenter, 285, 145, 8, 8},
+          {466, ControlKind::Static, "0", 0, 294, 145, 10, 8},
+          {468, ControlKind::Static, "ページ", 0, 305, 145, 24, 8},
+          {1002, ControlKind::Button, "次へ", 0, 330, 143, 17, 11},
+          {kIdCancel, ControlKind::Button, "キャンセル", 0, 118, 161, 50, 14},
+          {kIdOk, ControlKind::Button, "読込", 0, 176, 161, 50, 14},
+          {kNoId, ControlKind::Static, "Ver.", 0, 290, 165, 20, 8},
+          {477, ControlKind::Static, kVersionText, 0, 315, 165, 35, 8},
+      }};
+  return t;
+}
+
+}  // namespace tamsel

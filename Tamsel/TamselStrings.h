@@ -1,0 +1,19 @@
+// The selection control's string table.
+#pragma once
+
+#include <vector>
+
+#include "MessageText.h"
+
+namespace tamsel {
+
+inline constexpr int kIdsTypeName = 1;
+inline constexpr int kIdsPropPageTypeName = 2;
+inline constexpr int kIdsPropPageCaption = 200;
+inline constexpr int kIdsBoxTitle = 57344;
+
+const std::vector<controls::StringEntry>& StringTable();
+// The text of id, or the empty text.
+const char* LoadString(int id);
+
+}  // namespace tamsel

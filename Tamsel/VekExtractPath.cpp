@@ -1,0 +1,37 @@
+#include "VekExtractPath.h"
+
+#include "platform/path.h"
+#include "platform/text.h"
+
+namespace tamsel {
+
+namespace {
+constexpr const char* kExtractFolderName = "VekExtractTemp";
+}  // namespace
+
+std::string WithoutTrailingDelimiter(const std::string& folder) {
+  if (folder.size() > 1 && folder.back() == platform::kDelimiter) return folder.substr(0, folder.size() - 1);
+  return folder;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == platform::kDelimiter) return folder + name;
+  return folder + platform::kDelimiter + name;
+}
+
+std::string ExtractFolder(const std::string& systemFolder) {
+  return JoinPath(WithoutTrailingDelimiter(systemFolder), kExtractFolderName);
+}
+
+std::string ExtractPathOf(const std::string& systemFolder, const std::string& fileName) {
+  return JoinPath(ExtractFolder(systemFolder), fileName);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t slash = platform::FindLastChar(path, platform::kDelimiter);
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string CutToMaxPath(const std::string& text) { return text.substr(0, platform::CutLength(text, kMaxPathBytes)); }
+
+}  // namespace tamsel
