@@ -25,7 +25,8 @@ bool DorvikSession::Start() {
   if (!module_) return false;
   if (!Bind(module_, "Initialize", initialize_) || !Bind(module_, "Finalize", finalize_) ||
       !Bind(module_, "ReadFileHeaderData", readHeaderData_) || !Bind(module_, "ReadFileHeaderInfo", readHeaderInfo_) ||
-      !Bind(module_, "OpenVekFile", openVekFile_) || !Bind(module_, "GetVistrelLinkFileName", linkFileName_)) {
+      !Bind(module_, "OpenVekFile", openVekFile_) || !Bind(module_, "GetVistrelLinkFileName", linkFileName_) ||
+      !Bind(module_, "GetImagePathName", imagePathName_)) {
     return false;
   }
   initialize_(0, nullptr, nullptr, 0, "");
@@ -51,6 +52,16 @@ bool DorvikSession::LinkFileName(const std::string& workFolder, const std::strin
   if (linkFileName_(workFolder.c_str(), vekFile.c_str(), nullptr, &size, code) != 1 || size <= 0) return false;
   std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
   if (linkFileName_(workFolder.c_str(), vekFile.c_str(), buffer.data(), &size, code) != 1) return false;
+  out.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+  return true;
+}
+
+bool DorvikSession::ImagePathName(const std::string& workFolder, std::string& out) {
+  char code[10] = {};
+  int size = 0;
+  if (imagePathName_(workFolder.c_str(), nullptr, &size, code) != 1 || size <= 0) return false;
+  std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
+  if (imagePathName_(workFolder.c_str(), buffer.data(), &size, code) != 1) return false;
   out.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
   return true;
 }

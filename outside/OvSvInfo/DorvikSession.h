@@ -23,6 +23,8 @@ class DorvikSession {
   bool Open(const std::string& vekFile, const std::string& workFolder);
   // The photo-link file that the work folder of vekFile holds when the estimate carries one.
   bool LinkFileName(const std::string& workFolder, const std::string& vekFile, std::string& out);
+  // The folder of the estimate's photographs in its work folder.
+  bool ImagePathName(const std::string& workFolder, std::string& out);
 
  private:
   platform::ModuleHandle module_ = nullptr;
@@ -33,6 +35,7 @@ class DorvikSession {
   decltype(&::ReadFileHeaderInfo) readHeaderInfo_ = nullptr;
   decltype(&::OpenVekFile) openVekFile_ = nullptr;
   decltype(&::GetVistrelLinkFileName) linkFileName_ = nullptr;
+  decltype(&::GetImagePathName) imagePathName_ = nullptr;
 };
 
 }  // namespace ovsvinfo

@@ -64,13 +64,37 @@ std::int16_t Unpack(const char* pVekFileName, const char* pTargetFolder) {
   std::string linkFile;
   if (!ovsvinfo::UnpackEstimate(dorvik, source, work, linkFile)) return kFailure;
 
+  // The photographs go beside the estimate, where the photo control shows them.
+  std::vector<std::string> images = ovsvinfo::EstimateImages(dorvik, work.path());
+  std::vector<std::string> imageTargets;
+  for (const std::string& image : images) {
+    std::string imageTarget = folder + platform::kDelimiter + ovsvinfo::FileNameOf(image);
+    if (platform::SameFile(source, imageTarget)) return kFailure;
+    imageTargets.push_back(imageTarget);
+  }
+
   StagedCopy vek, xml;
+  std::vector<StagedCopy> photos(images.size());
   if (!vek.Stage(source, targetVek)) return kFailure;
   if (!linkFile.empty() && !xml.Stage(linkFile, targetXml)) return kFailure;
-  // The estimate comes last, so that an estimate in the target always has its photo-link file beside it.
-  if (!linkFile.empty() && !xml.Commit()) return kFailure;
-  if (!vek.Commit()) {
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    if (!photos[i].Stage(images[i], imageTargets[i])) return kFailure;
+  }
+  // The estimate comes last, so that an estimate in the target always has its photo-link file and its
+  // photographs beside it.
+  auto undo = [&] {
+    for (StagedCopy& photo : photos) photo.Undo();
     xml.Undo();
+  };
+  if (!linkFile.empty() && !xml.Commit()) return kFailure;
+  for (StagedCopy& photo : photos) {
+    if (!photo.Commit()) {
+      undo();
+      return kFailure;
+    }
+  }
+  if (!vek.Commit()) {
+    undo();
     return kFailure;
   }
   return kSuccess;

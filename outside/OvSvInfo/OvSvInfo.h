@@ -6,8 +6,9 @@
  *   OvFMalt(estimate file, target folder)
  *     Unpacks the estimate into the target folder: afterwards the estimate file lies there under its own
  *     name with the extension ".vek" and, when the estimate carries a photo-link file, that file under the
- *     same name with the extension ".xml". The source is only read; a target that would replace the source
- *     (or a photo-link name that would) is refused. Files of the same names in the target are replaced.
+ *     same name with the extension ".xml", and the estimate's JPEG photographs (".jpg") under their own
+ *     names. The source is only read; a target that would replace the source (or a photo-link or photograph
+ *     name that would) is refused. Files of the same names in the target are replaced.
  *     0 on success, -1 on failure (no partly written file is left in the target).
  *
  *   OvGetHeader(kind, estimate file, buffer)

@@ -75,6 +75,20 @@ bool UnpackEstimate(DorvikSession& dorvik, const std::string& vekFile, Temporary
   return true;
 }
 
+std::vector<std::string> EstimateImages(DorvikSession& dorvik, const std::string& workFolder) {
+  std::vector<std::string> images;
+  std::string folder;
+  if (!dorvik.ImagePathName(workFolder, folder) || !platform::IsFolder(folder)) return images;
+  std::vector<platform::FindEntry> entries;
+  if (!platform::FindFiles(Join(folder, "*.jpg"), entries)) return images;
+  for (const platform::FindEntry& e : entries) {
+    if (!e.isFolder && !e.isSymlink && platform::EqualsNoCaseAscii(ExtensionOf(e.name), "jpg")) {
+      images.push_back(Join(folder, e.name));
+    }
+  }
+  return images;
+}
+
 StagedCopy::~StagedCopy() {
   if (committed_ || temporary_.empty()) return;
   platform::SetAttributes(temporary_, platform::kAttrNormal);
@@ -100,7 +114,9 @@ bool StagedCopy::Commit() {
 }
 
 void StagedCopy::Undo() {
-  if (committed_) platform::DeleteFile(target_);
+  // An uncommitted copy keeps its temporary name, which the destructor removes.
+  if (!committed_) return;
+  platform::DeleteFile(target_);
   committed_ = false;
   temporary_.clear();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "DorvikSession.h"
 
@@ -29,6 +30,10 @@ class TemporaryWorkFolder {
 // inside). linkFile is left empty when the estimate carries none.
 bool UnpackEstimate(DorvikSession& dorvik, const std::string& vekFile, TemporaryWorkFolder& work,
                     std::string& linkFile);
+
+// The estimate's JPEG photographs (".jpg" without regard to case) in the image folder of its work folder, in
+// the folder's listing order; none when the estimate holds no image folder.
+std::vector<std::string> EstimateImages(DorvikSession& dorvik, const std::string& workFolder);
 
 // A copy made under a temporary name beside its target and renamed over the target by Commit; removed when
 // the object goes uncommitted.

@@ -321,6 +321,8 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
     if (stat(full.c_str(), &st) != 0) st = lst;
     e.isFolder = S_ISDIR(st.st_mode);
     e.size = e.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
+    e.lastWrite.seconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    e.lastWrite.nanoseconds = static_cast<std::int32_t>(st.st_mtim.tv_nsec);
     return FromSystemPath(shown, e.name);
   };
   if (!HasWildcard(name)) {

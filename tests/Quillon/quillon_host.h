@@ -64,11 +64,11 @@ class QuillonPage {
     host.Destroy();
   }
 
-  void CreateWindow() {
-    ASSERT_TRUE(host.CreateTopLevel("page", ui::RectAt(0, 0, 1300, 900)));
+  void CreateWindow(const ui::Rect& rect = ui::RectAt(0, 0, 1300, 900)) {
+    ASSERT_TRUE(host.CreateTopLevel("page", rect));
     com::ComPtr<com::IControlWindow> window;
     ASSERT_EQ(dispatch.As(window), com::S_OK);
-    ASSERT_EQ(window->CreateControlWindow(host, ui::RectAt(0, 0, 1300, 900)), com::S_OK);
+    ASSERT_EQ(window->CreateControlWindow(host, ui::RectAt(0, 0, rect.Width(), rect.Height())), com::S_OK);
     host.Show(true);
     ui::DispatchPendingMessages();
   }

@@ -32,6 +32,8 @@ using testing_support::WriteRaw;
 
 constexpr char kRegistryKey[] = "SOFTWARE\\Kelmora\\Torvane\\Data\\Settings\\";
 constexpr char kUntouched = 'Z';
+// The photograph every estimate of these tests holds in its image folder.
+const std::string kPhotoBytes("\xFF\xD8\xFF\xE0 not quite a photograph \xFF\xD9", 30);
 
 // The machine's environment, except for the temporary folder and the registry.
 class TestEnvironment : public platform::Environment {
@@ -94,7 +96,7 @@ bool Shell(const std::string& command) { return std::system(command.c_str()) == 
 bool WriteEstimate(const std::string& path, const Estimate& e) {
   std::string stage = path + ".stage";
   std::filesystem::create_directories(stage + "/Image");
-  WriteRaw(stage + "/Image/P0001.jpg", std::string("\xFF\xD8\xFF\xE0 not quite a photograph \xFF\xD9", 30));
+  WriteRaw(stage + "/Image/P0001.jpg", kPhotoBytes);
   std::string files = "Image/P0001.jpg";
   if (!e.linkName.empty()) {
     WriteRaw(stage + "/" + e.linkName, e.linkText);
@@ -486,12 +488,12 @@ TEST_F(OvSvInfoTest, UnpackPutsTheEstimateAndItsPhotoLinkFileIntoTheTarget) {
     std::vector<std::string> expected;  // the target's names afterwards
   };
   std::vector<Case> cases = {
-      {"with a photo-link file", "est.vek", linked, "", {"est.vek", "est.xml"}},
-      {"without a photo-link file", "plain.vek", ::Estimate{}, "", {"plain.vek"}},
-      {"another extension", "est.dat", WithLink("est.xml"), "", {"est.vek", "est.xml"}},
-      {"an upper-case extension", "EST.VEK", WithLink("EST.xml"), "", {"EST.VEK", "EST.xml"}},
-      {"renamed after it was saved", "new.vek", WithLink("old.xml"), "", {"new.vek", "new.xml"}},
-      {"a target with a trailing delimiter", "est.vek", linked, "/", {"est.vek", "est.xml"}},
+      {"with a photo-link file", "est.vek", linked, "", {"P0001.jpg", "est.vek", "est.xml"}},
+      {"without a photo-link file", "plain.vek", ::Estimate{}, "", {"P0001.jpg", "plain.vek"}},
+      {"another extension", "est.dat", WithLink("est.xml"), "", {"P0001.jpg", "est.vek", "est.xml"}},
+      {"an upper-case extension", "EST.VEK", WithLink("EST.xml"), "", {"EST.VEK", "EST.xml", "P0001.jpg"}},
+      {"renamed after it was saved", "new.vek", WithLink("old.xml"), "", {"P0001.jpg", "new.vek", "new.xml"}},
+      {"a target with a trailing delimiter", "est.vek", linked, "/", {"P0001.jpg", "est.vek", "est.xml"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -501,10 +503,14 @@ TEST_F(OvSvInfoTest, UnpackPutsTheEstimateAndItsPhotoLinkFileIntoTheTarget) {
     std::string before = ReadRaw(source);
     EXPECT_EQ(OvSvInfo().fmalt(source.c_str(), (target + c.targetSuffix).c_str()), 0);
     EXPECT_EQ(Names(target), c.expected);
-    EXPECT_EQ(ReadRaw(target + "/" + c.expected[0]), before);
-    if (c.expected.size() > 1) {
-      EXPECT_EQ(Show(ReadRaw(target + "/" + c.expected[1])), Show(c.estimate.linkText));
+    const std::string vekName = c.file == "EST.VEK" ? "EST.VEK" : c.expected[1];
+    EXPECT_EQ(ReadRaw(target + "/" + vekName), before);
+    if (!c.estimate.linkName.empty()) {
+      const std::string xmlName = c.file == "EST.VEK" ? "EST.xml" : c.expected[2];
+      EXPECT_EQ(Show(ReadRaw(target + "/" + xmlName)), Show(c.estimate.linkText));
     }
+    // The estimate's photograph lies beside it, as the estimate holds it.
+    EXPECT_EQ(ReadRaw(target + "/P0001.jpg"), kPhotoBytes);
     EXPECT_EQ(ReadRaw(source), before);
     EXPECT_EQ(Names(tmp), std::vector<std::string>{});
     std::filesystem::remove(source);
@@ -518,7 +524,7 @@ TEST_F(OvSvInfoTest, UnpackReplacesFilesOfTheSameNamesAndLeavesOthers) {
   WriteRaw(target + "/est.xml", "an older photo-link file");
   WriteRaw(target + "/keep.txt", "someone else's");
   EXPECT_EQ(OvSvInfo().fmalt(source.c_str(), target.c_str()), 0);
-  EXPECT_EQ(Names(target), (std::vector<std::string>{"est.vek", "est.xml", "keep.txt"}));
+  EXPECT_EQ(Names(target), (std::vector<std::string>{"P0001.jpg", "est.vek", "est.xml", "keep.txt"}));
   EXPECT_EQ(ReadRaw(target + "/est.vek"), ReadRaw(source));
   EXPECT_EQ(Show(ReadRaw(target + "/est.xml")), Show(::Estimate{}.linkText));
   EXPECT_EQ(ReadRaw(target + "/keep.txt"), "someone else's");
@@ -529,7 +535,7 @@ TEST_F(OvSvInfoTest, UnpackOfAReadOnlySourceGivesFilesTheCallerCanDelete) {
   std::string source = MakeEstimate("est.vek", WithLink("est.xml"));
   ASSERT_EQ(chmod(source.c_str(), 0444), 0);
   EXPECT_EQ(OvSvInfo().fmalt(source.c_str(), target.c_str()), 0);
-  for (const char* name : {"est.vek", "est.xml"}) {
+  for (const char* name : {"est.vek", "est.xml", "P0001.jpg"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(platform::GetAttributes(target + "/" + name) & platform::kAttrReadOnly, 0u);
   }
@@ -577,7 +583,7 @@ TEST_F(OvSvInfoTest, UnpackUnderFailingFileOperations) {
       ++runs;
       EXPECT_EQ(ReadRaw(source), before);
       if (result == 0) {
-        EXPECT_EQ(Names(target), (std::vector<std::string>{"est.vek", "est.xml"}));
+        EXPECT_EQ(Names(target), (std::vector<std::string>{"P0001.jpg", "est.vek", "est.xml"}));
         EXPECT_EQ(ReadRaw(target + "/est.vek"), before);
       } else {
         EXPECT_EQ(result, -1);

@@ -10,8 +10,10 @@ VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>&
                       const std::string& registryFile) {
   VekpageRun run;
   const std::string errorFile = folder + "/vekpage-stderr.txt";
-  std::string command = "cd " + ShellQuote(folder) + " && VEK_REGISTRY=" + ShellQuote(registryFile) +
-                        " timeout 60 " + ShellQuote(VEKPAGE_PATH);
+  // Each run has a profile of its own: a photo control keeps its working folders there, and one live form
+  // holds them.
+  std::string command = "cd " + ShellQuote(folder) + " && HOME=" + ShellQuote(folder) +
+                        " VEK_REGISTRY=" + ShellQuote(registryFile) + " timeout 60 " + ShellQuote(VEKPAGE_PATH);
   for (const std::string& a : args) command += " " + ShellQuote(a);
   command += " 2>" + ShellQuote(errorFile) + " </dev/null";
   std::string text;

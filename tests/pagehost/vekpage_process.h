@@ -12,8 +12,8 @@ struct VekpageRun {
   std::string errors;              // stderr
 };
 
-// Runs vekpage in folder with args (system paths, UTF-8), the registry stand-in being registryFile, for at
-// most a minute.
+// Runs vekpage in folder with args (system paths, UTF-8), the registry stand-in being registryFile and folder
+// the profile folder, for at most a minute.
 VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>& args,
                       const std::string& registryFile);
 

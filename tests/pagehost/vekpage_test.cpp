@@ -33,6 +33,8 @@ std::string QuillonPage(const std::string& funcId, const std::string& id = "Quil
          "\" classid=\"clsid:9850172F-5180-4D4F-BFB6-3CB39E817481\" width=800 height=600>\n"
          "<param name=\"FuncID\" value=\"" + funcId + "\">\n"
          "<param name=\"ImageFolder\" value=\"/tmp\">\n"
+         // However many photographs /tmp holds, the form asks nothing.
+         "<param name=\"MaxViewFileNum\" value=\"100000\">\n"
          "<param name=\"MaxByte\" value=\"2048\">\n"
          "</object>\n</body></html>\n";
 }

@@ -379,19 +379,20 @@ TEST_F(FilesTest, FileTimes) {
   EXPECT_FALSE(platform::SetFileTimes(P("none"), nullptr, &written));
 }
 
-// Runs in a fixed time zone (nine hours east, no summer time) for the life of the object.
-class TimeZoneScope {
- public:
-  explicit TimeZoneScope(const char* tz) : tz_("TZ", tz) { tzset(); }
-  ~TimeZoneScope() { tzset(); }
-
- private:
-  testing_support::EnvVarScope tz_;
-};
+TEST_F(FilesTest, SearchEntriesCarryTheLastWrite) {
+  Make("a.jpg");
+  const platform::FileTime written{1236236889, 7000};
+  ASSERT_TRUE(platform::SetFileTimes(P("a.jpg"), nullptr, &written));
+  std::vector<platform::FindEntry> found;
+  ASSERT_TRUE(platform::FindFiles(P("*.JPG"), found));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].lastWrite.seconds, written.seconds);
+  EXPECT_EQ(found[0].lastWrite.nanoseconds, written.nanoseconds);
+}
 
 TEST(Clock, LocalTimeFileTimeAndDosDateTime) {
   {
-    TimeZoneScope zone("JST-9");
+    testing_support::TimeZoneScope zone("JST-9");
     platform::FileTime t;
     ASSERT_TRUE(platform::LocalToFileTime({2024, 5, 1, 9, 30, 0, 250, 0}, t));
     EXPECT_EQ(t.seconds, 1714523400);
@@ -439,7 +440,7 @@ TEST(Clock, LocalTimeFileTimeAndDosDateTime) {
 
 // A local time that the calendar does not have is refused, never carried over into the next field.
 TEST(Clock, ImpossibleLocalTimesDoNotConvert) {
-  TimeZoneScope zone("JST-9");
+  testing_support::TimeZoneScope zone("JST-9");
   struct Case {
     const char* name;
     platform::LocalTime local;

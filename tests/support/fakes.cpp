@@ -1,6 +1,7 @@
 #include "fakes.h"
 
 #include <cstdlib>
+#include <ctime>
 
 #include "platform/path.h"
 #include "platform/text.h"
@@ -79,6 +80,16 @@ EnvVarScope::~EnvVarScope() {
   } else {
     unsetenv(name_.c_str());
   }
+}
+
+TimeZoneScope::TimeZoneScope(const char* tz) {
+  tz_.emplace("TZ", tz);
+  tzset();
+}
+
+TimeZoneScope::~TimeZoneScope() {
+  tz_.reset();
+  tzset();
 }
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,6 +94,18 @@ class EnvVarScope {
   std::string name_;
   std::string old_;
   bool had_ = false;
+};
+
+// Runs in a fixed time zone (a TZ value such as "JST-9") for the life of the object.
+class TimeZoneScope {
+ public:
+  explicit TimeZoneScope(const char* tz);
+  ~TimeZoneScope();
+  TimeZoneScope(const TimeZoneScope&) = delete;
+  TimeZoneScope& operator=(const TimeZoneScope&) = delete;
+
+ private:
+  std::optional<EnvVarScope> tz_;
 };
 
 }  // namespace testing_support

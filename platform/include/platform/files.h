@@ -41,6 +41,7 @@ struct FindEntry {
   bool isFolder = false;
   bool isSymlink = false;
   std::int64_t size = 0;
+  FileTime lastWrite;  // read with the entry, so a caller that sorts by it needs no second look
 };
 
 // Searches "folder/pattern" like FindFirstFile: `*` and `?` in the last component, matched without regard to
