@@ -132,4 +132,28 @@ inline std::string MakeRealEstimate(const std::string& folder, const RealEstimat
   return {};
 }
 
+// The data folder of the 25 estimates, made once for a test program on its first use and removed at its end.
+struct SharedEstimates {
+  testing_support::TempFolder folder;
+  std::string data = folder / "data";
+  std::string blocker;  // why they could not be made; empty when they stand
+
+  static const SharedEstimates& Get() {
+    static const SharedEstimates shared;
+    return shared;
+  }
+
+ private:
+  SharedEstimates() {
+    platform::MakeFolders(data);
+    for (const RealEstimate& e : TwentyFiveEstimates()) {
+      blocker = MakeRealEstimate(data, e);
+      if (!blocker.empty()) {
+        blocker = e.name + ": " + blocker;
+        return;
+      }
+    }
+  }
+};
+
 }  // namespace tamsel_test

@@ -14,26 +14,12 @@ using D = tamsel::CVekSelectDialog;
 
 class RealEstimatesTest : public TamselTest {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = new testing_support::TempFolder;
-    for (const RealEstimate& e : TwentyFiveEstimates()) {
-      std::string why = MakeRealEstimate(Data(), e);
-      if (!why.empty()) {
-        blocker_ = e.name + ": " + why;
-        return;
-      }
-    }
-  }
-  static void TearDownTestSuite() {
-    delete folder_;
-    folder_ = nullptr;
-  }
   void SetUp() override {
-    if (!blocker_.empty()) FAIL() << blocker_;
+    if (!SharedEstimates::Get().blocker.empty()) FAIL() << SharedEstimates::Get().blocker;
     env.env.tempFolder = root / "tmp";
     platform::MakeFolders(env.env.tempFolder);
   }
-  static std::string Data() { return folder_->path() + "/data"; }
+  static std::string Data() { return SharedEstimates::Get().data; }
 
   static void Click(D& d, int id) {
     std::string error;
@@ -45,13 +31,7 @@ class RealEstimatesTest : public TamselTest {
     }
     return -1;
   }
-
-  static testing_support::TempFolder* folder_;
-  static std::string blocker_;
 };
-
-testing_support::TempFolder* RealEstimatesTest::folder_ = nullptr;
-std::string RealEstimatesTest::blocker_;
 
 TEST_F(RealEstimatesTest, PagesAGreyRowAndTheChoice) {
   TamselPage page(Params{{"Vek2Folder", Data()}, {"Owner", "ホスト"}});

@@ -16,6 +16,7 @@
 #include "MessageText.h"
 #include "TamselLib.h"
 #include "TamselStrings.h"
+#include "control_page.h"
 #include "fakes.h"
 #include "platform/clock.h"
 #include "platform/com/connection.h"
@@ -33,12 +34,8 @@ namespace tamsel_test {
 namespace com = platform::com;
 namespace ui = platform::ui;
 
-using Params = std::map<std::string, std::string>;
-
-struct Event {
-  com::DISPID id;
-  std::vector<com::Variant> args;
-};
+using Params = testing_support::Params;
+using Event = testing_support::ControlEvent;
 
 inline com::Module& TestModule() {
   static com::Module module(tamsel::TamselModuleInfo());
@@ -133,48 +130,13 @@ class TamselTest : public ::testing::Test {
 };
 
 // One control on a host window.
-class TamselPage {
+class TamselPage : public testing_support::ControlPage<tamsel::CTamselCtrl> {
  public:
-  explicit TamselPage(const Params& params, bool withWindow = true) {
-    ui::EnsureApplication(true);
-    services.onUnexpected = [](const std::string& what) {
-      ADD_FAILURE() << "unexpected request: " << testing_support::Show(what);
-    };
-    void* out = nullptr;
-    EXPECT_EQ(com::CreateObject<tamsel::CTamselCtrl>(TestModule(), com::IDispatch::kIid, &out), com::S_OK);
-    dispatch.Attach(static_cast<com::IDispatch*>(out));
-    ctrl = static_cast<tamsel::CTamselCtrl*>(dispatch.Get());
-    sink = com::MakeObject<com::EventSink>(tamsel::kIidDTamselEvents,
-                                           [this](com::DISPID id, const std::vector<com::Variant>& args) {
-                                             events.push_back({id, args});
-                                           });
-    EXPECT_EQ(com::Advise(dispatch.Get(), tamsel::kIidDTamselEvents, sink.Get(), &cookie), com::S_OK);
-    Load(params);
+  explicit TamselPage(const Params& params, bool withWindow = true)
+      : ControlPage(TestModule(), tamsel::kIidDTamselEvents, params) {
     if (withWindow) CreateWindow();
   }
-
-  ~TamselPage() {
-    com::ComPtr<com::IControlWindow> window;
-    if (com::Succeeded(dispatch.As(window))) window->DestroyControlWindow();
-    host.Destroy();
-  }
-
-  void Load(const Params& params) {
-    com::ComPtr<com::IPersistPropertyBag> persist;
-    EXPECT_EQ(dispatch.As(persist), com::S_OK);
-    com::ComPtr<com::PropertyBag> bag = com::MakeObject<com::PropertyBag>();
-    for (const auto& [name, value] : params) bag->Set(name, value);
-    EXPECT_EQ(persist->Load(bag.Get()), com::S_OK);
-  }
-
-  void CreateWindow(int width = 1300, int height = 700) {
-    ASSERT_TRUE(host.CreateTopLevel("page", ui::RectAt(0, 0, width, height)));
-    com::ComPtr<com::IControlWindow> window;
-    ASSERT_EQ(dispatch.As(window), com::S_OK);
-    ASSERT_EQ(window->CreateControlWindow(host, ui::RectAt(0, 0, width, height)), com::S_OK);
-    host.Show(true);
-    ui::DispatchPendingMessages();
-  }
+  void CreateWindow(int width = 1300, int height = 700) { ControlPage::CreateWindow(width, height); }
 
   // The page as large as the dialogs' templates, so that a screenshot shows a whole dialog.
   void FitToDialog() {
@@ -194,13 +156,6 @@ class TamselPage {
     ui::DispatchPendingMessages();
   }
 
-  std::vector<unsigned> Statuses() const {
-    std::vector<unsigned> out;
-    for (const Event& e : events) {
-      if (e.id == 2) out.push_back(e.args.at(0).AsUI4());
-    }
-    return out;
-  }
   // The registration strings of the OnCallRegist events so far (each checked for its TAB delimiter).
   std::vector<std::string> Regists() const {
     std::vector<std::string> out;
@@ -219,15 +174,6 @@ class TamselPage {
     }
     return out;
   }
-
-  ui::ScriptedServices services;
-  ui::ServicesScope servicesScope{services};
-  ui::Window host;
-  com::ComPtr<com::IDispatch> dispatch;
-  tamsel::CTamselCtrl* ctrl = nullptr;
-  com::ComPtr<com::EventSink> sink;
-  std::uint32_t cookie = 0;
-  std::vector<Event> events;
 };
 
 // Message id of the control's table with its arguments, as a box shows it.

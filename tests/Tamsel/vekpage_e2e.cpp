@@ -86,27 +86,13 @@ std::vector<std::string> RegistFields(const VekpageRun& run, std::size_t* line =
 
 class VekpageTamselTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = new testing_support::TempFolder;
-    platform::MakeFolders(Data());
-    for (const RealEstimate& e : TwentyFiveEstimates()) {
-      std::string why = tamsel_test::MakeRealEstimate(Data(), e);
-      if (!why.empty()) {
-        blocker_ = e.name + ": " + why;
-        return;
-      }
-    }
-  }
-  static void TearDownTestSuite() {
-    delete folder_;
-    folder_ = nullptr;
-  }
   void SetUp() override {
-    if (!blocker_.empty()) FAIL() << blocker_;
+    const std::string& blocker = tamsel_test::SharedEstimates::Get().blocker;
+    if (!blocker.empty()) FAIL() << blocker;
     platform::MakeFolders(folder / "home");
     platform::MakeFolders(folder / "tmp");
   }
-  static std::string Data() { return folder_->path() + "/data"; }
+  static std::string Data() { return tamsel_test::SharedEstimates::Get().data; }
 
   // A page of the selection control with its params (UTF-8).
   static std::string Page(const std::vector<std::pair<std::string, std::string>>& params) {
@@ -120,7 +106,8 @@ class VekpageTamselTest : public testing::Test {
   VekpageRun Run(const std::string& page, const std::string& script) {
     testing_support::WriteRaw(folder / "page.html", page);
     testing_support::WriteRaw(folder / "script.txt", script);
-    return RunVekpage(folder.path(), {"page.html", "--script", "script.txt", "--shots", shots}, folder / "registry.ini");
+    return RunVekpage(folder.path(), {"page.html", "--script", "script.txt", "--shots", shots},
+                      folder / "registry.ini");
   }
 
   testing_support::TempFolder folder;
@@ -128,13 +115,7 @@ class VekpageTamselTest : public testing::Test {
   testing_support::EnvVarScope home{"HOME", (folder / "home").c_str()};
   testing_support::EnvVarScope tmp{"TMPDIR", (folder / "tmp").c_str()};
   std::string shots = testing_support::BinaryDir() + "/tamsel-shots";
-
-  static testing_support::TempFolder* folder_;
-  static std::string blocker_;
 };
-
-testing_support::TempFolder* VekpageTamselTest::folder_ = nullptr;
-std::string VekpageTamselTest::blocker_;
 
 TEST_F(VekpageTamselTest, PagesThroughAndLoadsTheChosenEstimate) {
   // Newest first: page 2 shows r15 to r06, r13 (damaged) grey at its row 2, r12 at its row 3.
