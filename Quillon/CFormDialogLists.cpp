@@ -2,6 +2,7 @@
 // dropped photos, cell clicks, the folder box and its buttons, the sort order, and the painting.
 #include <new>
 
+#include "CBrowseFolderDlg.h"
 #include "CFormDialog.h"
 #include "CQuillonCtrl.h"
 #include "ControlMessage.h"
@@ -328,11 +329,9 @@ void CFormDialog::OnShowFolder() {
 }
 
 void CFormDialog::OnBrowseFolder() {
-  ui::FolderRequest request;
-  request.title = kChooseFolderTitle;
-  request.initialFolder = m_strImageFolder;
-  std::string chosen;
-  if (!ui::CurrentServices().ChooseFolder(request, this, chosen)) return;
+  controls::CBrowseFolderDlg picker(this, 0);
+  if (picker.DoModal(kChooseFolderTitle, m_strImageFolder.empty() ? nullptr : m_strImageFolder.c_str()) != 1) return;
+  const std::string chosen = picker.GetFolderPath();
   m_strFolder = chosen;
   UpdateData(false);
   ShowFolder(chosen);
