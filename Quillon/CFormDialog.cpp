@@ -113,6 +113,10 @@ void CFormDialog::UpdateData(bool save) {
     CheckItem(kRowChecks[r], m_bRowCheck[r]);
   }
   for (int k = 0; k < kAttachmentSlots; ++k) {
+    // A newly attached file is shown in bold, a registered one in the normal face.
+    const platform::ui::Font& font = m_fonts[m_slots[k].IsAdded() ? kFontBold16 : kFontPGothic16];
+    SetItemFont(kSlotNames[k], font);
+    SetItemFont(kSlotInfos[k], font);
     SetItemText(kSlotNames[k], DoubleAmpersands(m_slots[k].displayName));
     SetItemText(kSlotInfos[k], m_slots[k].info);
     CheckItem(kSlotChecks[k], m_slots[k].checked);

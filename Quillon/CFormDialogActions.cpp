@@ -281,8 +281,8 @@ void CFormDialog::OnAttach(bool browse) {
   m_slots[k].info = kAddedFileText;
   HandSlotToControl(k);
   Inform(kAttachedText[k]);
-  finish();
   FocusItem(kSlotDownloads[0]);
+  finish();  // last: its resize event may make the host end the control
 }
 
 void CFormDialog::HandSlotToControl(int k) {
@@ -505,8 +505,12 @@ int CFormDialog::PreRegistrationCheck(const std::string& stagingFolder) {
 void CFormDialog::OnRegister() {
   if (PreRegistrationCheck(StagingFolder()) < 1) return;
   if (Ask(kAskRegister) != ui::BoxAnswer::Ok) return;
-  m_pCtrl->ShowMode(2);
-  m_pCtrl->StartRegistration();
+  // The status event of the mode change may make the host end the control, and this form with it: the control
+  // is kept for the two calls and nothing of the form is used after the first.
+  CQuillonCtrl* ctrl = m_pCtrl;
+  platform::com::ComPtr<CQuillonCtrl> keep(ctrl);
+  ctrl->ShowMode(2);
+  if (ctrl->IsCreated()) ctrl->StartRegistration();
 }
 
 }  // namespace quillon

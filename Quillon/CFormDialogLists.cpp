@@ -416,6 +416,8 @@ void CFormDialog::OnPaint(ui::Painter& painter) {
       if (m_bUnpackAgain) {
         m_bUnpackAgain = false;
         UnpackEstimate(m_strEstimateToUnpack);
+        // A failure ends in the fatal display, whose status event the host may answer by ending the control.
+        if (!*standing || !IsCreated()) return;
       }
       if (m_bRebuildFolderList) {
         m_bRebuildFolderList = false;

@@ -131,6 +131,9 @@ void CTamselCtrl::DestroyChildDialogs() {
 }
 
 void CTamselCtrl::ShowMode(int mode) {
+  // The repaint is only queued, so it may come first: the host's handler of the status event may release the
+  // control, and nothing of it is used after that.
+  InvalidateControl();
   if (mode == kModeSelect || mode == kModeLoad) {
     m_nMode = mode;
     const bool select = mode == kModeSelect;
@@ -138,7 +141,6 @@ void CTamselCtrl::ShowMode(int mode) {
     if (m_pSelectDialog && m_pSelectDialog->IsCreated()) m_pSelectDialog->Show(select);
     SetStatus(select ? 1 : 3, "");
   }
-  InvalidateControl();
 }
 
 std::string CTamselCtrl::GetParamValue(const std::string& name) const {

@@ -90,14 +90,29 @@ com::HRESULT COleControl::ResetState() {
 }
 
 com::HRESULT COleControl::CreateWindowIn(ui::Window& parent, const ui::Rect& rect) {
-  if (IsCreated()) return com::E_FAIL;
-  if (!CreateChild(parent, rect)) return com::E_FAIL;
+  if (IsCreated() || creating_) return com::E_FAIL;
+  // The dialogs fire events while they are made; a host that asks for the window's end from its handler gets it
+  // once the window stands, not in the middle of its creation.
+  creating_ = true;
+  destroyPending_ = false;
+  const bool created = CreateChild(parent, rect);
+  creating_ = false;
+  if (!created) return com::E_FAIL;
+  if (destroyPending_) {
+    destroyPending_ = false;
+    DestroyWindowNow();
+    return com::S_OK;
+  }
   // Keys meant for the control's dialogs pass its own routing first, as a host hands them to an active control.
   SetPreviewKeys(true);
   return com::S_OK;
 }
 
 com::HRESULT COleControl::DestroyWindowNow() {
+  if (creating_) {
+    destroyPending_ = true;
+    return com::S_OK;
+  }
   Destroy();
   uiActive_ = false;
   return com::S_OK;

@@ -97,6 +97,8 @@ class COleControl : public platform::ui::Window {
   int dpiY_ = 96;
   bool modified_ = false;
   bool uiActive_ = false;
+  bool creating_ = false;        // the window is being made (events fire from the dialogs' initialisation)
+  bool destroyPending_ = false;  // the host asked for its end meanwhile
 };
 
 // The 28 folded text properties of both controls' dispatch interfaces, in their table order.

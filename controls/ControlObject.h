@@ -49,6 +49,8 @@ class ControlObject
   }
 
   platform::com::HRESULT CreateControlWindow(platform::ui::Window& parent, const platform::ui::Rect& rect) override {
+    // The events fired while the window is made may make the host let go of the control.
+    platform::com::ComPtr<T> keep(static_cast<T*>(this));
     return CreateWindowIn(parent, rect);
   }
   platform::ui::Window* ControlWindow() override { return IsCreated() ? this : nullptr; }
