@@ -108,7 +108,9 @@ bool StagedCopy::Stage(const std::string& from, const std::string& target) {
 }
 
 bool StagedCopy::Commit() {
-  if (temporary_.empty() || !platform::RenameReplacing(temporary_, target_)) return false;
+  if (temporary_.empty()) return false;
+  replaced_ = platform::Exists(target_);
+  if (!platform::RenameReplacing(temporary_, target_)) return false;
   committed_ = true;
   return true;
 }
@@ -116,7 +118,7 @@ bool StagedCopy::Commit() {
 void StagedCopy::Undo() {
   // An uncommitted copy keeps its temporary name, which the destructor removes.
   if (!committed_) return;
-  platform::DeleteFile(target_);
+  if (!replaced_) platform::DeleteFile(target_);
   committed_ = false;
   temporary_.clear();
 }

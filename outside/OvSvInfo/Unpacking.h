@@ -46,12 +46,14 @@ class StagedCopy {
 
   bool Stage(const std::string& from, const std::string& target);
   bool Commit();
-  // Removes the committed target again.
+  // Removes the committed target again when it is a new file; one that replaced a file of the same name stays,
+  // since the file it replaced is gone and removing it would leave the name empty.
   void Undo();
 
  private:
   std::string temporary_, target_;
   bool committed_ = false;
+  bool replaced_ = false;  // the target stood before the commit
 };
 
 // The last component of a path; the text after the last "." of a name (empty without one); a name without

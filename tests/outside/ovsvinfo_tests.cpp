@@ -530,6 +530,25 @@ TEST_F(OvSvInfoTest, UnpackReplacesFilesOfTheSameNamesAndLeavesOthers) {
   EXPECT_EQ(ReadRaw(target + "/keep.txt"), "someone else's");
 }
 
+// The estimate's own commit is the last rename: when it fails, the files that replaced older ones of the same
+// names stay (the older ones are gone), and only files new to the folder are taken away.
+TEST_F(OvSvInfoTest, AFailedUnpackLeavesNoNameThatStoodEmpty) {
+  SKIP_UNLESS_END_TO_END();
+  std::string source = MakeEstimate("est.vek", WithLink("est.xml"));
+  platform::ClearFaults();
+  ASSERT_EQ(OvSvInfo().fmalt(source.c_str(), target.c_str()), 0);
+  const int renames = platform::CallCount(platform::FileOp::Rename);
+  std::filesystem::remove_all(target);
+  std::filesystem::create_directories(target);
+  WriteRaw(target + "/est.xml", "an older photo-link file");
+  platform::ClearFaults();
+  platform::FailNthCall(platform::FileOp::Rename, renames);
+  EXPECT_EQ(OvSvInfo().fmalt(source.c_str(), target.c_str()), -1);
+  platform::ClearFaults();
+  EXPECT_EQ(Names(target), std::vector<std::string>{"est.xml"});
+  EXPECT_EQ(Show(ReadRaw(target + "/est.xml")), Show(::Estimate{}.linkText));
+}
+
 TEST_F(OvSvInfoTest, UnpackOfAReadOnlySourceGivesFilesTheCallerCanDelete) {
   SKIP_UNLESS_END_TO_END();
   std::string source = MakeEstimate("est.vek", WithLink("est.xml"));
