@@ -93,6 +93,43 @@ TEST(CabinetWriter, PeersReadWhatItPacks) {
   }
 }
 
+// Data that would not shrink is stored (one stored deflate block inside the MSZIP block); everything else is
+// compressed. Both kinds are read by the peers. (Which data is which: compressibility_test.)
+TEST(CabinetWriter, StoresBlocksThatWouldNotShrinkAndCompressesTheRest) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool stored;
+  } cases[] = {
+      {"random bytes, a short last block", cabtest::RandomBytes(32768 + 9000, 61), true},
+      {"text", cabtest::Text(32768 + 9000, 62), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder t;
+    FciRun run(t / "cab/", "s.cab");
+    ASSERT_TRUE(run.Pack(Sources(t, {{"\\f.bin", c.bytes}}))) << run.erf.erfOper;
+    const std::string cab = ReadRaw(t / "cab/s.cab");
+    const std::vector<std::size_t> blocks = cabtest::BlockOffsets(cab);
+    ASSERT_FALSE(blocks.empty());
+    for (std::size_t at : blocks) {
+      const std::size_t packed = static_cast<unsigned char>(cab[at + 4]) | static_cast<unsigned char>(cab[at + 5]) << 8;
+      const std::size_t plain = static_cast<unsigned char>(cab[at + 6]) | static_cast<unsigned char>(cab[at + 7]) << 8;
+      ASSERT_EQ(cab.compare(at + 8, 2, "CK"), 0);
+      // A final stored deflate block: its header byte, then the length and its complement.
+      const bool stored = cab[at + 10] == 0x01 && packed == plain + 7;
+      EXPECT_EQ(stored, c.stored) << "block at " << at << ": " << packed << " bytes for " << plain;
+      if (!c.stored) EXPECT_LT(packed, plain);
+    }
+    std::string log;
+    EXPECT_EQ(Shell("cabextract -t " + Quote(t / "cab/s.cab"), &log), 0) << log;
+    std::filesystem::create_directories(t / "gcab");
+    EXPECT_EQ(Shell("gcab -x -C " + Quote(t / "gcab") + " " + Quote(t / "cab/s.cab"), &log), 0) << log;
+    EXPECT_EQ(ReadRaw(t / "gcab/f.bin"), c.bytes);
+    EXPECT_EQ(Cabextract(t, t / "cab/s.cab"), Expected({{"\\f.bin", c.bytes}}));
+  }
+}
+
 TEST(CabinetWriter, StoresNamesDatesAndAttributesAsGiven) {
   TempFolder t;
   // "表" and "ソ" end in 0x5C: the writer must not take their trail bytes for separators.
