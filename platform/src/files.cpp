@@ -15,6 +15,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 #include <string_view>
 
 #include "folder_names.h"
@@ -31,11 +32,7 @@ namespace {
 constexpr const char* kAttrXattr = "user.vek.attributes";
 constexpr const char* kCreationXattr = "user.vek.creation";
 constexpr std::uint32_t kKeptBits = kAttrHidden | kAttrSystem | kAttrArchive;
-constexpr std::size_t kCopyChunk = 1 << 20;
 constexpr off_t kPageSize = 4096;
-// A copy through a buffer moves this much at a time: larger pieces leave the processor's caches between
-// the read and the write and copy several times more slowly.
-constexpr std::size_t kCopyPiece = 1 << 20;
 
 bool Fail(int code) {
   SetLastError(code);
@@ -864,12 +861,15 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
   if (!in) return false;
   auto out = File::Open(to, failIfExists ? OpenMode::CreateNew : OpenMode::Write);
   if (!out) return false;
-  std::vector<char> buf(kCopyChunk);
+  // One buffer, no larger than the copy needs, and not cleared first: it is written before it is read.
+  const std::size_t size = static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 1, kCopyPiece));
+  std::unique_ptr<char[]> buf(new (std::nothrow) char[size]);
+  if (!buf) return Fail(ENOMEM);
   for (;;) {
-    std::int64_t n = in->Read(buf.data(), buf.size());
+    std::int64_t n = in->Read(buf.get(), size);
     if (n < 0) return false;
     if (n == 0) break;
-    if (!out->Write(buf.data(), static_cast<std::size_t>(n))) return false;
+    if (!out->Write(buf.get(), static_cast<std::size_t>(n))) return false;
   }
   if (!out->Close()) return false;
   // The copy keeps the last-write time and the attributes, as the system's copy does.

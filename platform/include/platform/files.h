@@ -67,6 +67,10 @@ bool Exists(const std::string& pathOrPattern);
 // Size of a regular file; -1 when it cannot be read.
 std::int64_t FileSize(const std::string& path);
 
+// A copy through a buffer moves this much at a time: larger pieces leave the processor's caches between the read
+// and the write and copy several times more slowly.
+inline constexpr std::size_t kCopyPiece = 1 << 20;
+
 enum class OpenMode {
   Read,         // "rb"
   Write,        // "wb": create or truncate
@@ -102,7 +106,8 @@ class File {
   bool Sync();
   // Copies size bytes from source's position to this file's position, in the kernel where the system can
   // and the two positions lie alike in their pages (never for a file opened to append), else through
-  // buffer. Passes one read and one write fault point.
+  // buffer, at most kCopyPiece bytes at a time (a larger buffer is not used). Passes one read and one write
+  // fault point.
   bool CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bufferSize);
   bool Close();  // reports the failure of the last flush
 
