@@ -186,6 +186,32 @@ std::uint32_t KeptBits(const std::string& sys) {
   return static_cast<std::uint32_t>(std::strtoul(buf, nullptr, 10)) & kKeptBits;
 }
 
+// The permission bits that attributes give an entry of mode st: read-only takes the owner's write bit, any other
+// attributes give the owner reading and writing (and entering, for a folder).
+mode_t ModeWith(const struct stat& st, std::uint32_t attributes) {
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & kAttrReadOnly) {
+    mode &= ~static_cast<mode_t>(S_IWUSR);
+  } else {
+    mode |= S_IWUSR | S_IRUSR;
+    if (S_ISDIR(st.st_mode)) mode |= S_IXUSR;
+  }
+  return mode;
+}
+
+// The hidden, system and archive bits of attributes ("normal" clears them).
+std::uint32_t KeptOf(std::uint32_t attributes) { return (attributes & kAttrNormal) ? 0 : (attributes & kKeptBits); }
+
+timespec LeaveAlone() { return {0, UTIME_OMIT}; }
+timespec AsTimespec(const FileTime& t) { return {static_cast<time_t>(t.seconds), t.nanoseconds}; }
+
+// The birth time cannot be set: the layer keeps the one it was given, as this text.
+std::string CreationValue(const FileTime& t) {
+  char buf[64];
+  int n = std::snprintf(buf, sizeof buf, "%lld.%09d", static_cast<long long>(t.seconds), static_cast<int>(t.nanoseconds));
+  return std::string(buf, static_cast<std::size_t>(n));
+}
+
 int OpenFlags(OpenMode mode) {
   switch (mode) {
     case OpenMode::Read:
@@ -446,15 +472,16 @@ std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
   }
   // Nobody else can have the new file open yet: the lock is had at once.
   if (mode == OpenMode::CreateTemporary) ::flock(fd, LOCK_EX | LOCK_NB);
-  if (!exists && mode != OpenMode::Read && mode != OpenMode::Update) {
+  const bool created = !exists && mode != OpenMode::Read && mode != OpenMode::Update;
+  if (created) {
     std::string folder, name;
     SplitSystem(sys, folder, name);
     detail::NoteCreated(folder, name);
   }
-  return std::unique_ptr<File>(new File(fd));
+  return std::unique_ptr<File>(new File(fd, created));
 }
 
-File::File(int fd) : fd_(fd) {}
+File::File(int fd, bool created) : fd_(fd), created_(created) {}
 
 File::~File() { Close(); }
 
@@ -534,6 +561,36 @@ bool File::Sync() {
   if (fd_ < 0) return Fail(EBADF);
   if (Injected(FileOp::Write)) return false;
   return ::fsync(fd_) == 0 || Fail(errno);
+}
+
+bool File::SetTimes(const FileTime* creation, const FileTime* lastWrite) {
+  if (fd_ < 0) return Fail(EBADF);
+  if (Injected(FileOp::SetAttributes)) return false;
+  if (lastWrite) {
+    const timespec times[2] = {LeaveAlone(), AsTimespec(*lastWrite)};
+    if (futimens(fd_, times) != 0) return Fail(errno);
+  }
+  if (creation) {
+    const std::string v = CreationValue(*creation);
+    fsetxattr(fd_, kCreationXattr, v.data(), v.size(), 0);
+  }
+  return true;
+}
+
+bool File::SetAttributes(std::uint32_t attributes) {
+  if (fd_ < 0) return Fail(EBADF);
+  if (Injected(FileOp::SetAttributes)) return false;
+  struct stat st;
+  if (fstat(fd_, &st) != 0) return Fail(errno);
+  const mode_t mode = ModeWith(st, attributes);
+  if (mode != (st.st_mode & 07777) && fchmod(fd_, mode) != 0) return Fail(errno);
+  if (std::uint32_t kept = KeptOf(attributes)) {
+    const std::string v = std::to_string(kept);
+    fsetxattr(fd_, kAttrXattr, v.data(), v.size(), 0);
+  } else if (!created_) {
+    fremovexattr(fd_, kAttrXattr);
+  }
+  return true;
 }
 
 bool File::Close() {
@@ -1045,15 +1102,9 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes) {
   if (Injected(FileOp::SetAttributes)) return false;
   struct stat st;
   if (StatResolved(sys, seen, st) != 0) return Fail(errno);
-  mode_t mode = st.st_mode & 07777;
-  if (attributes & kAttrReadOnly) {
-    mode &= ~static_cast<mode_t>(S_IWUSR);
-  } else {
-    mode |= S_IWUSR | S_IRUSR;
-    if (S_ISDIR(st.st_mode)) mode |= S_IXUSR;
-  }
+  const mode_t mode = ModeWith(st, attributes);
   if (mode != (st.st_mode & 07777) && chmod(sys.c_str(), mode) != 0) return Fail(errno);
-  std::uint32_t kept = (attributes & kAttrNormal) ? 0 : (attributes & kKeptBits);
+  std::uint32_t kept = KeptOf(attributes);
   if (kept) {
     std::string v = std::to_string(kept);
     // A file system without user extended attributes keeps only the read-only bit.
@@ -1090,19 +1141,12 @@ bool SetFileTimes(const std::string& path, const FileTime* creation, const FileT
   if (!Resolve(path, sys)) return false;
   if (Injected(FileOp::SetAttributes)) return false;
   if (lastWrite) {
-    timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(lastWrite->seconds);
-    times[1].tv_nsec = lastWrite->nanoseconds;
+    const timespec times[2] = {LeaveAlone(), AsTimespec(*lastWrite)};
     if (utimensat(AT_FDCWD, sys.c_str(), times, 0) != 0) return Fail(errno);
   }
   if (creation) {
-    // The birth time cannot be set; the layer keeps the one it was given.
-    char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "%lld.%09d", static_cast<long long>(creation->seconds),
-                          static_cast<int>(creation->nanoseconds));
-    lsetxattr(sys.c_str(), kCreationXattr, buf, static_cast<std::size_t>(n), 0);
+    const std::string v = CreationValue(*creation);
+    lsetxattr(sys.c_str(), kCreationXattr, v.data(), v.size(), 0);
   }
   return true;
 }

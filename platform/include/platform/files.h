@@ -110,12 +110,17 @@ class File {
   // fault point.
   bool CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bufferSize);
   bool Close();  // reports the failure of the last flush
+  // As SetFileTimes and SetAttributes of its path, without looking the path up again; a file that this
+  // object created has no hidden, system or archive bits to remove.
+  bool SetTimes(const FileTime* creation, const FileTime* lastWrite);
+  bool SetAttributes(std::uint32_t attributes);
 
  private:
   friend class TemporaryFile;
   friend bool OverwriteFile(const std::string& path, const void* data, std::size_t size);
-  explicit File(int fd);
+  File(int fd, bool created);
   int fd_;
+  bool created_;  // made by the open that gave this object
 };
 
 // Whole and partial files.
