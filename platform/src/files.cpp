@@ -109,8 +109,22 @@ struct Seen {
 };
 
 // A system path as it names an existing entry: each component that is missing as written is replaced by a case
-// variant that exists, up to the first one with neither; the rest stays as given.
-std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr) {
+// variant that exists, up to the first one with neither; the rest stays as given. For a name that is likely
+// new (a file about to be made), the kept names of its folder are asked first: where they hold no variant of
+// it, it is missing without a look at the name itself.
+std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr, bool likelyNew = false) {
+  if (likelyNew && seen) {
+    std::size_t slash = sys.rfind('/');
+    if (slash != std::string::npos && slash > 0 && slash + 1 < sys.size()) {
+      const std::string component = sys.substr(slash + 1);
+      bool read = false;
+      if (component != "." && component != ".." &&
+          detail::MatchInFolder(sys.substr(0, slash), component, &read).empty() && read) {
+        seen->kind = Seen::Kind::Missing;
+        return sys;
+      }
+    }
+  }
   struct stat st;
   if (lstat(sys.c_str(), &st) == 0) {
     if (seen) *seen = {Seen::Kind::Entry, st};
@@ -155,12 +169,12 @@ std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr) {
 
 // The system path of a CP932 path, found without regard to ASCII case where the exact name is missing (see
 // ResolveSystem). False when the path does not convert.
-bool Resolve(const std::string& cp932, std::string& sys, Seen* seen = nullptr) {
+bool Resolve(const std::string& cp932, std::string& sys, Seen* seen = nullptr, bool likelyNew = false) {
   if (!ToSystemPath(cp932, sys)) {
     Fail(EILSEQ);
     return false;
   }
-  sys = ResolveSystem(sys, seen);
+  sys = ResolveSystem(sys, seen, likelyNew);
   return true;
 }
 
@@ -438,7 +452,8 @@ std::int64_t FileSize(const std::string& path) {
 std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
   std::string sys;
   Seen seen;
-  if (!Resolve(path, sys, &seen)) return nullptr;
+  const bool makes = mode == OpenMode::Replace || mode == OpenMode::CreateNew || mode == OpenMode::CreateTemporary;
+  if (!Resolve(path, sys, &seen, makes)) return nullptr;
   if (Injected(FileOp::Open)) return nullptr;
   struct stat st;
   bool exists = StatResolved(sys, seen, st) == 0;

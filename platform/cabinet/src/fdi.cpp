@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -32,10 +33,12 @@ struct StreamFile {
   enum class Kind { Source, Target, Sink } kind;
   CABHANDLE hf;
   Reader* reader;
-  unsigned char* buffer = nullptr;
+  unsigned char* buffer = nullptr;  // a Source's own; the Reader's one target buffer for a Target
+  std::size_t capacity = 0;
   std::size_t pos = 0, end = 0;  // Source: bytes pos..end are unread; Target: bytes 0..end wait to be written
   std::int64_t base = 0;         // Source: the file offset of buffer[0]
 };
+// The largest buffer of a file; a smaller one where the whole cabinet or the largest target is smaller.
 constexpr std::size_t kStreamBuffer = 256 * 1024;
 
 // libmspack copies its system record and frees memory without saying whose it is: the reader whose
@@ -106,27 +109,31 @@ class Reader {
       return nullptr;
     }
     void* memory = AllocThunk(nullptr, sizeof(StreamFile));
-    unsigned char* buffer = nullptr;
-    if (memory && file.kind != StreamFile::Kind::Sink) {
-      buffer = static_cast<unsigned char*>(AllocThunk(nullptr, kStreamBuffer));
-      if (!buffer) {
+    if (memory && file.kind == StreamFile::Kind::Source) {
+      file.capacity = r->sourceBuffer_;
+      file.buffer = static_cast<unsigned char*>(AllocThunk(nullptr, file.capacity));
+      if (!file.buffer) {
         FreeThunk(memory);
         memory = nullptr;
       }
+    } else if (file.kind == StreamFile::Kind::Target) {
+      file.buffer = r->targetBuffer_;
+      file.capacity = r->targetBufferSize_;
     }
     if (!memory) {
       if (file.kind == StreamFile::Kind::Source) r->close_(file.hf);
       return nullptr;
     }
-    file.buffer = buffer;
     return reinterpret_cast<mspack_file*>(new (memory) StreamFile(file));
   }
   static void CloseThunk(mspack_file* f) {
     StreamFile* file = F(f);
     // The target stays open: the caller closes it when it is told the file is done.
-    if (file->kind == StreamFile::Kind::Source) file->reader->close_(file->hf);
+    if (file->kind == StreamFile::Kind::Source) {
+      file->reader->close_(file->hf);
+      FreeThunk(file->buffer);
+    }
     if (file->kind == StreamFile::Kind::Target) Flush(file);
-    FreeThunk(file->buffer);
     FreeThunk(file);
   }
   static int ReadThunk(mspack_file* f, void* buffer, int bytes) {
@@ -139,7 +146,7 @@ class Reader {
       if (file->pos == file->end) {
         file->base += static_cast<std::int64_t>(file->end);
         file->pos = file->end = 0;
-        std::uint32_t n = file->reader->read_(file->hf, file->buffer, static_cast<std::uint32_t>(kStreamBuffer));
+        std::uint32_t n = file->reader->read_(file->hf, file->buffer, static_cast<std::uint32_t>(file->capacity));
         if (n == kError) return -1;
         if (n == 0) break;
         file->end = n;
@@ -178,8 +185,8 @@ class Reader {
     if (file->kind == StreamFile::Kind::Sink) return bytes;
     if (file->kind != StreamFile::Kind::Target) return -1;
     const std::size_t size = static_cast<std::size_t>(bytes);
-    if (file->end + size > kStreamBuffer && !Flush(file)) return -1;
-    if (size >= kStreamBuffer) return WriteOut(file, buffer, size) ? bytes : -1;
+    if (file->end + size > file->capacity && !Flush(file)) return -1;
+    if (size >= file->capacity) return WriteOut(file, buffer, size) ? bytes : -1;
     std::memcpy(file->buffer + file->end, buffer, size);
     file->end += size;
     return bytes;
@@ -249,6 +256,9 @@ class Reader {
   mspack_system system_{};
   CABHANDLE target_ = -1;
   bool writeFailed_ = false;
+  std::size_t sourceBuffer_ = kStreamBuffer;  // for each reading of a cabinet
+  unsigned char* targetBuffer_ = nullptr;     // one for all the targets of a copy
+  std::size_t targetBufferSize_ = 0;
   // Offsets of the data blocks whose checksums the check pass has verified (sorted).
   std::vector<std::uint64_t> verified_;
 };
@@ -263,13 +273,20 @@ struct Reader::Job {
 bool Reader::ReadHeader(const std::string& path, Header& h) {
   CABHANDLE hf = open_(path.c_str(), CAB_O_RDONLY | CAB_O_BINARY | CAB_O_SEQUENTIAL, 0);
   if (hf == -1) return Fail(FDIERROR_CABINET_NOT_FOUND);
-  std::vector<unsigned char> head(kLongestHeader);
+  // The fixed part first; the rest of the longest header only where its flags say that more follows.
+  std::vector<unsigned char> head(kHeaderSize);
   std::size_t size = 0;
-  while (size < head.size()) {
-    std::uint32_t n = read_(hf, head.data() + size, static_cast<std::uint32_t>(head.size() - size));
-    if (n == kError || n == 0) break;
-    size += n;
-  }
+  auto readUpTo = [&](std::size_t want) {
+    head.resize(want);
+    while (size < head.size()) {
+      std::uint32_t n = read_(hf, head.data() + size, static_cast<std::uint32_t>(head.size() - size));
+      if (n == kError || n == 0) break;
+      size += n;
+    }
+  };
+  readUpTo(kHeaderSize);
+  constexpr std::uint16_t kMore = kFlagPrevCabinet | kFlagNextCabinet | kFlagReservePresent;
+  if (size == kHeaderSize && (Get16(head.data() + 30) & kMore) != 0) readUpTo(kLongestHeader);
   close_(hf);
   if (size >= kHeaderSize && std::memcmp(head.data(), "MSCF", 4) == 0 && head[25] != 1) {
     return Fail(FDIERROR_UNKNOWN_CABINET_VERSION);
@@ -284,7 +301,9 @@ bool Reader::ReadHeader(const std::string& path, Header& h) {
 // Buffered reading of a cabinet through the caller's callbacks.
 class Reader::Input {
  public:
-  explicit Input(Reader& r) : r_(r) {}
+  // capacity: at most kBuffer, at least what one block takes.
+  Input(Reader& r, std::size_t capacity)
+      : r_(r), capacity_(std::clamp(capacity, kLeast, kBuffer)), buffer_(new unsigned char[capacity_]) {}
   ~Input() {
     if (hf_ != -1) r_.close_(hf_);
   }
@@ -298,20 +317,21 @@ class Reader::Input {
     return r_.seek_(hf_, static_cast<long>(offset), SEEK_SET) == static_cast<long>(offset);
   }
   std::uint64_t Offset() const { return base_ + pos_; }
-  // The next n bytes (n <= kBuffer), valid until the next call; nullptr when the file ends first.
+  // The next n bytes (n <= kLeast), valid until the next call; nullptr when the file ends first.
   const unsigned char* Take(std::size_t n) {
+    if (n > capacity_) return nullptr;
     if (end_ - pos_ < n) {
-      std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+      std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
       end_ -= pos_;
       base_ += pos_;
       pos_ = 0;
       while (end_ < n) {
-        std::uint32_t got = r_.read_(hf_, buffer_.data() + end_, static_cast<std::uint32_t>(kBuffer - end_));
+        std::uint32_t got = r_.read_(hf_, buffer_.get() + end_, static_cast<std::uint32_t>(capacity_ - end_));
         if (got == kError || got == 0) return nullptr;
         end_ += got;
       }
     }
-    const unsigned char* p = buffer_.data() + pos_;
+    const unsigned char* p = buffer_.get() + pos_;
     pos_ += n;
     return p;
   }
@@ -327,11 +347,13 @@ class Reader::Input {
   }
 
   static constexpr std::size_t kBuffer = 256 * 1024;
+  static constexpr std::size_t kLeast = 64 * 1024;  // a data block with the largest reserve, a record
 
  private:
   Reader& r_;
   CABHANDLE hf_ = -1;
-  std::vector<unsigned char> buffer_ = std::vector<unsigned char>(kBuffer);
+  std::size_t capacity_;
+  std::unique_ptr<unsigned char[]> buffer_;  // not cleared: bytes are read into it before they are looked at
   std::size_t pos_ = 0, end_ = 0;
   std::uint64_t base_ = 0;  // the file offset of buffer_[0]
   std::string text_;
@@ -343,7 +365,7 @@ class Reader::Input {
 Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
   constexpr std::uint32_t kLargestBlock = kBlockSize + 6144;
   if (h.flags & (kFlagPrevCabinet | kFlagNextCabinet)) return Verdict::Undecided;
-  Input in(*this);
+  Input in(*this, h.cabinetSize);
   if (!in.Open(path)) return Verdict::Damaged;
   const std::uint64_t foldersAt = kHeaderSize + ((h.flags & kFlagReservePresent) ? 4u + h.headerReserve : 0u);
   struct Folder {
@@ -450,6 +472,19 @@ bool Reader::Decode(Job& job) {
 }
 
 bool Reader::Unpack(Job& job, PFNFDINOTIFY notify, void* pv) {
+  // One buffer for every target, no larger than the largest needs.
+  std::size_t largest = 1;
+  for (mscabd_file* f = job.first->files; f; f = f->next) largest = std::max<std::size_t>(largest, f->length);
+  targetBufferSize_ = std::min(largest, kStreamBuffer);
+  targetBuffer_ = static_cast<unsigned char*>(alloc_(static_cast<std::uint32_t>(targetBufferSize_)));
+  if (!targetBuffer_) return Fail(FDIERROR_ALLOC_FAIL);
+  struct Release {
+    Reader& r;
+    ~Release() {
+      r.free_(r.targetBuffer_);
+      r.targetBuffer_ = nullptr;
+    }
+  } release{*this};
   std::size_t i = 0;
   for (mscabd_file* f = job.first->files; f; f = f->next, ++i) {
     FDINOTIFICATION n{};
@@ -484,6 +519,11 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
   std::string path = std::string(folder) + cabinet;
   Header h;
   if (!ReadHeader(path, h)) return false;
+  // A cabinet of its own is read through a buffer no larger than the cabinet.
+  constexpr std::size_t kLeastSource = 4096;
+  sourceBuffer_ = (h.flags & (kFlagPrevCabinet | kFlagNextCabinet))
+                      ? kStreamBuffer
+                      : std::clamp<std::size_t>(h.cabinetSize, kLeastSource, kStreamBuffer);
 
   char where[CB_MAX_CAB_PATH] = {};
   std::snprintf(where, sizeof where, "%s", folder);
