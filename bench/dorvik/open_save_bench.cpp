@@ -7,6 +7,7 @@
 //
 //   dorvik_open_save_bench [work folder MB (default 200)] [runs (default 4)] [shape (default photos)]
 //     photos   photographs of JPEG-like data, databases of text, INI files
+//     jpeg     photographs only (and databases of one byte)
 //     text     databases of text and INI files only
 //     files:N  N files of 1 KB (run it with TMPDIR on a tmpfs: the cost of each file, not of the disk); the
 //              size is then N KB and the first argument is not used
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
   shape.totalBytes = megabytes * 1000000ull;
   if (kind == "text") {
     shape.textShare = 1.0;
+  } else if (kind == "jpeg") {
+    shape.textShare = 0;
   } else if (kind.rfind("files:", 0) == 0) {
     const std::uint64_t files = std::max<std::uint64_t>(std::strtoull(kind.c_str() + 6, nullptr, 10), 5);
     shape.textShare = 0;  // databases of one byte
@@ -73,6 +76,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bench::Corpus corpus = bench::MakeCorpus(work, shape);
+  // A cabinet holds no folder without files: an empty one would not come back.
+  if (corpus.photos.empty()) bench::Shell("rmdir " + bench::Quoted(work + "/Image"));
   bench::PrintCorpus(corpus);
   std::printf("in %s; this process's own peak before the children: %.1f MiB\n", top.c_str(),
               bench::MiB(bench::OwnPeakKiB()));
@@ -129,6 +134,10 @@ int main(int argc, char** argv) {
   std::printf("opened and unpacked folders %s the work folder\n", same ? "match" : "DO NOT MATCH");
   const bool small = save.peakKiB < 16 * 1024 && open.peakKiB < 16 * 1024;
   std::printf("peak memory of ours %s 16 MiB\n", small ? "under" : "NOT under");
-  bench::RemoveTree(top);
+  if (std::getenv("VEK_BENCH_KEEP")) {
+    std::printf("kept %s\n", top.c_str());
+  } else {
+    bench::RemoveTree(top);
+  }
   return save.ok && pack.ok && copy.ok && open.ok && unpack.ok && staged.ok && same ? 0 : 1;
 }

@@ -572,6 +572,10 @@ bool File::CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bu
   return true;
 }
 
+void File::StartWriteback() {
+  if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 bool File::Sync() {
   if (fd_ < 0) return Fail(EBADF);
   if (Injected(FileOp::Write)) return false;

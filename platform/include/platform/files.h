@@ -104,6 +104,8 @@ class File {
   std::int64_t Seek(std::int64_t offset, int whence);
   std::int64_t Size();
   bool Sync();
+  // Starts writing what the file holds to its device without waiting, so that a Sync later has less to wait for.
+  void StartWriteback();
   // Copies size bytes from source's position to this file's position, in the kernel where the system can
   // and the two positions lie alike in their pages (never for a file opened to append), else through
   // buffer, at most kCopyPiece bytes at a time (a larger buffer is not used). Passes one read and one write

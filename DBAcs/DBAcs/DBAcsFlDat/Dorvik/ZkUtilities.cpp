@@ -301,7 +301,7 @@ int CZkUtilities::CopyFiles(std::int64_t offset, const std::string& source, cons
   return CopyTail(*in, *out, size - offset) && out->Close() ? 1 : 0;
 }
 
-bool CZkUtilities::CopyTail(platform::File& in, platform::File& out, std::int64_t size) {
+bool CZkUtilities::CopyTail(platform::File& in, platform::File& out, std::int64_t size, bool writeBack) {
   if (size <= 0) return true;
   // The copy goes through its buffer a piece at a time (or past it, in the kernel): a larger one, or one
   // cleared first, would only cost its pages.
@@ -314,6 +314,7 @@ bool CZkUtilities::CopyTail(platform::File& in, platform::File& out, std::int64_
   for (std::int64_t remaining = size; remaining > 0;) {
     const std::size_t n = static_cast<std::size_t>(std::min(remaining, kCopyChunkSize));
     if (!out.CopyFrom(in, n, buffer.get(), bufferSize)) return false;
+    if (writeBack) out.StartWriteback();
     remaining -= static_cast<std::int64_t>(n);
   }
   return true;

@@ -129,7 +129,8 @@ int CZkVekFileReplace::WriteNewFile(const void* head, std::int64_t headSize, con
     auto in = platform::File::Open(tailSource, platform::OpenMode::Read);
     std::int64_t size = in ? in->Size() : -1;
     ok = size >= 0 && (tailOffset >= size || in->Seek(tailOffset, SEEK_SET) == tailOffset);
-    ok = ok && CZkUtilities::CopyTail(*in, m_pNewFile->file(), size - tailOffset);
+    // Flushed before it takes the estimate file's name: its bytes go to the device while the rest is copied.
+    ok = ok && CZkUtilities::CopyTail(*in, m_pNewFile->file(), size - tailOffset, true);
   }
   if (ok) {
     std::int64_t size = m_pNewFile->file().Size();
