@@ -26,6 +26,8 @@ constexpr std::size_t kCopyBufferSize = 256 * 1024;
 constexpr std::uint64_t kSettleAt = 16u << 20;
 constexpr std::uint64_t kRoomFactor = 32;
 constexpr std::uint64_t kMostRoom = 64u << 10;
+// A block into which this many files begin is always compressed.
+constexpr int kManyStarts = 8;
 // Room kept in every size estimate for the names of a next cabinet and its disk.
 constexpr std::uint32_t kNextLinkReserve = CB_MAX_CABINET_NAME + CB_MAX_DISK_NAME;
 constexpr std::uint32_t kReadError = static_cast<std::uint32_t>(-1);
@@ -183,6 +185,7 @@ class Writer {
     files_.push_back(std::move(e));
     const std::uint32_t size = files_.back().size;
 
+    if (size > 0) ++startsInBlock_;
     std::uint64_t total = 0;
     for (;;) {
       std::uint32_t n = read_(hf, block_ + fill_, kBlockSize - fill_, &err, pv_);
@@ -219,7 +222,9 @@ class Writer {
   // Writes the block in the unfinished-block buffer. A block that does not fit in the cabinet is split:
   // the part that fits ends the cabinet (marked by an uncompressed size of 0), the rest begins the next.
   bool EmitBlock() {
-    std::size_t n = encoder_.Encode(block_, fill_, packed_, packedSize_);
+    // The headers and ends of many small files in one block repeat one another, where the quick look at the
+    // block would see only their compressed contents.
+    std::size_t n = encoder_.Encode(block_, fill_, packed_, packedSize_, startsInBlock_ >= kManyStarts);
     if (n == 0) return Fail(FCIERR_MCI_FAIL);
     const unsigned char* data = packed_;
     std::uint64_t remaining = n;
@@ -239,6 +244,7 @@ class Writer {
     folderCompressed_ += kDataHeaderSize + n;
     std::uint32_t uncompressed = fill_;
     fill_ = 0;
+    startsInBlock_ = 0;
     return Status(statusFile, static_cast<std::uint32_t>(n), uncompressed);
   }
 
@@ -494,6 +500,7 @@ class Writer {
   MszipEncoder encoder_;
   unsigned char* block_ = nullptr;
   std::uint32_t fill_ = 0;
+  int startsInBlock_ = 0;  // files whose first byte lies in the unfinished block
   unsigned char* packed_ = nullptr;
   std::size_t packedSize_ = 0;
   unsigned char* copy_ = nullptr;

@@ -37,12 +37,12 @@ std::size_t MszipEncoder::Bound() const {
 }
 
 std::size_t MszipEncoder::Encode(const unsigned char* in, std::size_t size, unsigned char* out,
-                                 std::size_t capacity) {
+                                 std::size_t capacity, bool compress) {
   if (capacity < 2 || size > kBlockSize) return 0;
   out[0] = 'C';
   out[1] = 'K';
   // Data that would not shrink is stored without a search for matches.
-  if (IsIncompressible(in, size)) return EncodeStored(in, size, out, capacity);
+  if (!compress && IsIncompressible(in, size)) return EncodeStored(in, size, out, capacity);
   // Each block is a whole stream, so it never refers back into the previous block; a reader that keeps
   // the previous block's window reads it all the same. A block that does not shrink comes out stored.
   std::size_t n = libdeflate_deflate_compress(compressor_, in, size, out + 2, capacity - 2);
