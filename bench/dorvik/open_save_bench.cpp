@@ -13,6 +13,7 @@
 //              size is then N KB and the first argument is not used
 //   dorvik_open_save_bench save <work folder> <estimate file>   (a child: our saving)
 //   dorvik_open_save_bench open <estimate file> <work folder>   (a child: our opening)
+//   dorvik_open_save_bench start                                 (a child that only starts: the floor of ours)
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -51,6 +52,7 @@ int OpenChild(const char* vek, const char* work) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "save") == 0) return SaveChild(argv[2], argv[3]);
   if (argc == 4 && std::strcmp(argv[1], "open") == 0) return OpenChild(argv[2], argv[3]);
+  if (argc == 2 && std::strcmp(argv[1], "start") == 0) return 0;
   const std::uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 200;
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 4;
   const std::string kind = argc > 3 ? argv[3] : "photos";
@@ -111,6 +113,12 @@ int main(int argc, char** argv) {
                                                  " " + stagedCab + " && rm " + stagedCab}));
     if (run % 2 == 1) open.Keep(bench::RunChild({self, "open", vek, outOurs}));
   }
+  // What starting a process costs each side, in every step above.
+  bench::Measure startOurs, startPeer;
+  for (int run = 0; run < runs; ++run) {
+    startOurs.Keep(bench::RunChild({self, "start"}));
+    startPeer.Keep(bench::RunChild({"cabextract", "--version"}));
+  }
   const bool same = bench::Shell("diff -r -q " + bench::Quoted(work) + " " + bench::Quoted(outPeer) +
                                  " >/dev/null && diff -r -q -x HeaderDt.ini -x HistryDt.ini " + bench::Quoted(work) +
                                  " " + bench::Quoted(outOurs) + " >/dev/null");
@@ -131,6 +139,8 @@ int main(int argc, char** argv) {
   bench::Report("open", "cp+cabextract", staged);
   std::printf("open    ratio ours/cabextract: time %.3f; ours/(copy to a cabinet file + cabextract): time %.3f\n",
               open.seconds / unpack.seconds, open.seconds / staged.seconds);
+  std::printf("start   ours %.4f s, cabextract %.4f s: a process that only starts, in every step above\n",
+              startOurs.seconds, startPeer.seconds);
   std::printf("opened and unpacked folders %s the work folder\n", same ? "match" : "DO NOT MATCH");
   const bool small = save.peakKiB < 16 * 1024 && open.peakKiB < 16 * 1024;
   std::printf("peak memory of ours %s 16 MiB\n", small ? "under" : "NOT under");
