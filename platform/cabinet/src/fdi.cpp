@@ -261,9 +261,24 @@ class Reader {
   std::size_t targetBufferSize_ = 0;
   // Offsets of the data blocks whose checksums the check pass has verified (sorted).
   std::vector<std::uint64_t> verified_;
+  // Folders (by index) whose blocks the check pass found to hold their data as it is (stored blocks), where
+  // a file's bytes are copied from the cabinet without decoding.
+  struct PlainBlock {
+    std::uint64_t offset;  // of the data in the cabinet
+    std::uint64_t start;   // in the folder's data
+    std::uint32_t size;
+  };
+  struct PlainFolder {
+    bool plain = false;
+    std::vector<PlainBlock> blocks;
+  };
+  std::vector<PlainFolder> plain_;
+  bool CopyPlain(const PlainFolder& folder, std::uint64_t offset, std::uint64_t length, CABHANDLE in,
+                 CABHANDLE out);
 };
 
 struct Reader::Job {
+  std::string path;  // of the first cabinet
   mscab_decompressor* cabd = nullptr;
   mscabd_cabinet* first = nullptr;
   std::vector<std::string> names;  // CP932, in the order of first->files
@@ -371,15 +386,17 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
   struct Folder {
     std::uint32_t start;
     std::uint16_t blocks;
+    std::uint16_t type;
     std::uint64_t filesEnd = 0;
   };
   std::vector<Folder> folders;
   std::vector<std::uint64_t> verified;
+  std::vector<PlainFolder> plain;
   if (!in.Seek(foldersAt)) return Verdict::Damaged;
   for (int i = 0; i < h.folderCount; ++i) {
     const unsigned char* p = in.Take(kFolderEntrySize + h.folderReserve);
     if (!p || (Get16(p + 6) & 0x000F) > 3) return Verdict::Damaged;
-    folders.push_back({Get32(p), Get16(p + 4)});
+    folders.push_back({Get32(p), Get16(p + 4), static_cast<std::uint16_t>(Get16(p + 6) & 0x000F)});
   }
   if (!in.Seek(h.filesOffset)) return Verdict::Damaged;
   for (int i = 0; i < h.fileCount; ++i) {
@@ -394,6 +411,8 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
   for (const Folder& f : folders) {
     if (!in.Seek(f.start)) return Verdict::Damaged;
     std::uint64_t data = 0;
+    PlainFolder& stored = plain.emplace_back();
+    stored.plain = f.type == kCompressNone || f.type == kCompressMszip;
     for (int b = 0; b < f.blocks; ++b) {
       const std::uint64_t at = in.Offset();
       const unsigned char* p = in.Take(kDataHeaderSize + h.dataReserve);
@@ -411,13 +430,26 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
         return Verdict::Damaged;
       }
       verified.push_back(at);
+      // The data as it is: a block of a folder without compression, or one stored deflate block (its final
+      // block, the length and its complement) in an MSZIP block.
+      const std::uint64_t dataAt = at + kDataHeaderSize + h.dataReserve;
+      if (f.type == kCompressNone && packed == unpacked) {
+        stored.blocks.push_back({dataAt, data, unpacked});
+      } else if (f.type == kCompressMszip && packed == unpacked + 7u && bytes[0] == 'C' && bytes[1] == 'K' &&
+                 bytes[2] == 0x01 && Get16(bytes + 3) == unpacked && Get16(bytes + 5) == (unpacked ^ 0xFFFFu)) {
+        stored.blocks.push_back({dataAt + 7, data, unpacked});
+      } else {
+        stored.plain = false;
+      }
       data += unpacked;
     }
     if (f.filesEnd > data) return Verdict::Damaged;
+    if (!stored.plain) stored.blocks.clear();
   }
   if (undecided) return Verdict::Undecided;
   std::sort(verified.begin(), verified.end());
   verified_ = std::move(verified);
+  plain_ = std::move(plain);
   return Verdict::Sound;
 }
 
@@ -485,6 +517,17 @@ bool Reader::Unpack(Job& job, PFNFDINOTIFY notify, void* pv) {
       r.targetBuffer_ = nullptr;
     }
   } release{*this};
+  // The folders' indexes, for their plain data; and the cabinet, opened for it when a file needs it.
+  std::vector<const mscabd_folder*> folders;
+  for (const mscabd_folder* d = job.first->folders; d; d = d->next) folders.push_back(d);
+  CABHANDLE source = -1;
+  struct CloseSource {
+    Reader& r;
+    CABHANDLE& hf;
+    ~CloseSource() {
+      if (hf != -1) r.close_(hf);
+    }
+  } closeSource{*this, source};
   std::size_t i = 0;
   for (mscabd_file* f = job.first->files; f; f = f->next, ++i) {
     FDINOTIFICATION n{};
@@ -499,19 +542,65 @@ bool Reader::Unpack(Job& job, PFNFDINOTIFY notify, void* pv) {
     CABHANDLE hf = notify(fdintCOPY_FILE, &n);
     if (hf == -1) return Fail(FDIERROR_USER_ABORT);
     if (hf == 0) continue;
-    target_ = hf;
-    writeFailed_ = false;
-    int result = job.cabd->extract(job.cabd, f, "");
-    target_ = -1;
-    if (result != MSPACK_ERR_OK || writeFailed_) {
-      close_(hf);
-      return Fail(writeFailed_ || result == MSPACK_ERR_WRITE ? FDIERROR_TARGET_FILE : FDIERROR_CORRUPT_CABINET);
+    const std::size_t index =
+        static_cast<std::size_t>(std::find(folders.begin(), folders.end(), f->folder) - folders.begin());
+    if (index < plain_.size() && plain_[index].plain) {
+      if (source == -1) source = open_(job.path.c_str(), CAB_O_RDONLY | CAB_O_BINARY | CAB_O_SEQUENTIAL, 0);
+      writeFailed_ = false;
+      if (source == -1 || !CopyPlain(plain_[index], f->offset, f->length, source, hf)) {
+        close_(hf);
+        return Fail(writeFailed_ ? FDIERROR_TARGET_FILE : FDIERROR_CORRUPT_CABINET);
+      }
+    } else {
+      target_ = hf;
+      writeFailed_ = false;
+      int result = job.cabd->extract(job.cabd, f, "");
+      target_ = -1;
+      if (result != MSPACK_ERR_OK || writeFailed_) {
+        close_(hf);
+        return Fail(writeFailed_ || result == MSPACK_ERR_WRITE ? FDIERROR_TARGET_FILE : FDIERROR_CORRUPT_CABINET);
+      }
     }
     n.hf = hf;
     CABHANDLE done = notify(fdintCLOSE_FILE_INFO, &n);
     if (done == 0 || done == -1) return Fail(FDIERROR_TARGET_FILE);
   }
   return true;
+}
+
+// A file's bytes from plain blocks: read from the cabinet into the target buffer, written out as it fills.
+bool Reader::CopyPlain(const PlainFolder& folder, std::uint64_t offset, std::uint64_t length, CABHANDLE in,
+                       CABHANDLE out) {
+  auto block = std::upper_bound(folder.blocks.begin(), folder.blocks.end(), offset,
+                                [](std::uint64_t at, const PlainBlock& b) { return at < b.start; });
+  if (length == 0) return true;
+  if (block == folder.blocks.begin()) return false;
+  --block;
+  std::size_t fill = 0;
+  auto flush = [&]() {
+    const std::uint32_t n = static_cast<std::uint32_t>(fill);
+    fill = 0;
+    if (write_(out, targetBuffer_, n) == n) return true;
+    writeFailed_ = true;
+    return false;
+  };
+  std::int64_t position = -1;
+  while (length > 0) {
+    if (block == folder.blocks.end()) return false;
+    const std::uint64_t skip = offset - block->start;
+    const std::uint64_t take = std::min<std::uint64_t>({block->size - skip, length, targetBufferSize_ - fill});
+    const std::int64_t at = static_cast<std::int64_t>(block->offset + skip);
+    if (position != at && seek_(in, static_cast<long>(at), SEEK_SET) != at) return false;
+    const std::uint32_t n = static_cast<std::uint32_t>(take);
+    if (read_(in, targetBuffer_ + fill, n) != n) return false;
+    position = at + static_cast<std::int64_t>(take);
+    fill += n;
+    offset += take;
+    length -= take;
+    if (skip + take == block->size) ++block;
+    if (fill == targetBufferSize_ && !flush()) return false;
+  }
+  return fill == 0 || flush();
 }
 
 bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, void* pv) {
@@ -542,6 +631,8 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
   g_active = this;
   verified_.clear();
   Job job;
+  job.path = path;
+  plain_.clear();
   bool ok = false;
   job.cabd = mspack_create_cab_decompressor(&system_);
   if (!job.cabd) {
@@ -564,6 +655,7 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
     mspack_destroy_cab_decompressor(job.cabd);
   }
   verified_.clear();
+  plain_.clear();
   g_active = outer;
   return ok;
 }
