@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "Pakkel.h"
 #include "cabinet/fci.h"
@@ -53,6 +54,8 @@ FdiCopyFn g_fdiCopy = nullptr;
 FdiIsCabinetFn g_fdiIsCabinet = nullptr;
 FdiDestroyFn g_fdiDestroy = nullptr;
 std::string g_destination;  // of the current unpacking, with its trailing delimiter
+// Folders of the current unpacking's targets that it has made or found to be folders, the destination among them.
+std::unordered_set<std::string> g_folders;
 
 // ---- The runtime's low-level file functions: a handle is an open platform::File.
 
@@ -201,19 +204,25 @@ CABHANDLE FciGetOpenInfo(const char* name, std::uint16_t* date, std::uint16_t* t
 std::string TargetOf(const char* stored) { return g_destination + platform::StoredToPath(stored ? stored : ""); }
 
 // The folders between the destination and a target, made where missing. A link that stands for one of them is
-// replaced by a folder: what an estimate holds is never written outside its destination.
+// replaced by a folder: what an estimate holds is never written outside its destination. Each folder is looked at
+// once in an unpacking; the unpacking itself makes no links.
 bool MakeFoldersOf(const std::string& target) {
   // The destination itself, as the caller names it.
   const std::string destination = g_destination.substr(0, g_destination.size() - 1);
-  if (!destination.empty() && !platform::IsFolder(destination) && !platform::MakeFolders(destination)) return false;
+  if (!destination.empty() && !g_folders.count(destination)) {
+    if (!platform::IsFolder(destination) && !platform::MakeFolders(destination)) return false;
+    g_folders.insert(destination);
+  }
   for (std::size_t from = g_destination.size();;) {
     std::size_t slash = platform::FindChar(target, platform::kDelimiter, from);
     if (slash == std::string::npos) return true;
     from = slash + 1;
     if (slash <= g_destination.size()) continue;  // the destination itself (stored names begin with a separator)
     std::string folder = target.substr(0, slash);
+    if (g_folders.count(folder)) continue;
     if (platform::IsSymbolicLink(folder) && !platform::DeleteFile(folder)) return false;
     if (!platform::IsFolder(folder) && !platform::MakeFolder(folder)) return false;
+    g_folders.insert(std::move(folder));
   }
 }
 
@@ -228,15 +237,14 @@ CABHANDLE FdiNotify(FDINOTIFICATIONTYPE type, FDINOTIFICATION* n) {
                        CAB_S_IREAD | CAB_S_IWRITE);
       }
       case fdintCLOSE_FILE_INFO: {
-        std::string target = TargetOf(n->psz1);
-        // A failed close may have lost data: the unpacking stops.
-        if (RawClose(n->hf) != 0) return 0;
+        // Times and attributes through the handle that wrote the file, before it is closed: the path is not
+        // looked up again.
+        File* f = AsFile(n->hf);
         platform::FileTime t;
-        if (platform::LocalToFileTime(platform::DosToLocal(n->date, n->time), t)) {
-          platform::SetFileTimes(target, &t, &t);
-        }
-        platform::SetAttributes(target, n->attribs & kKeptAttributes);
-        return 1;
+        if (platform::LocalToFileTime(platform::DosToLocal(n->date, n->time), t)) f->SetTimes(&t, &t);
+        f->SetAttributes(n->attribs & kKeptAttributes);
+        // A failed close may have lost data: the unpacking stops.
+        return RawClose(n->hf) == 0 ? 1 : 0;
       }
       default:
         return 0;
@@ -335,6 +343,8 @@ int Compress(int count, char** files, const char* cabPath, StoredName storedName
   if (!cabPath || (count > 0 && !files) || !FillSettings(cabPath, ccab)) return 0;
   // Temporary files of packings whose process ended go first.
   platform::RemoveStaleTemporaries(platform::CurrentEnvironment().TempFolder(), kTempPrefix);
+  // The files' times go in as local times: the zone's rules as they stand now, once for all files.
+  platform::LoadLocalTimeRules();
   if (!LoadPacking()) return 0;
   ERF erf{};
   HFCI h = g_fciCreate(&erf, FciFilePlaced, MemAlloc, MemFree, FciOpen, FciRead, FciWrite, FciClose, FciSeek,
@@ -392,7 +402,12 @@ int Uncompress(const char* cabPath, const char* destDir) {
   std::string name(path.substr(folder.size()));
   g_destination = destDir;
   if (g_destination.back() != platform::kDelimiter) g_destination += platform::kDelimiter;
-  if (!g_fdiCopy(h, name.c_str(), folder.c_str(), 0, FdiNotify, nullptr)) {
+  g_folders.clear();
+  // The archived times are local times: the zone's rules as they stand now, once for all files.
+  platform::LoadLocalTimeRules();
+  const bool copied = g_fdiCopy(h, name.c_str(), folder.c_str(), 0, FdiNotify, nullptr) != 0;
+  g_folders.clear();
+  if (!copied) {
     DestroyUnpacking(h);
     return 0;
   }

@@ -168,7 +168,7 @@ void Measure::Keep(const Sample& s) {
 }
 
 void Report(const char* step, const char* who, const Measure& m) {
-  std::printf("%-7s %-22s %8.3f s  peak %7.1f MiB", step, who, m.seconds, MiB(m.peakKiB));
+  std::printf("%-7s %-22s %9.4f s  peak %7.1f MiB", step, who, m.seconds, MiB(m.peakKiB));
   if (m.ownPeakKiB >= 0) std::printf(" (own %.1f MiB)", MiB(m.ownPeakKiB));
   std::printf("%s\n", m.ok ? "" : "  FAILED");
 }

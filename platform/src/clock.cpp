@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <thread>
 
 namespace platform {
@@ -49,24 +50,46 @@ bool IsCalendarTime(const LocalTime& t) {
          t.second <= 59 && t.millisecond >= 0 && t.millisecond <= 999;
 }
 
+// Days from 1970-01-01 to a day of the Gregorian calendar.
+std::int64_t DaysFromCivil(int year, int month, int day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+// The zone's offset from UTC in seconds at a moment.
+long OffsetAt(time_t moment) {
+  tm t{};
+  return localtime_r(&moment, &t) ? t.tm_gmtoff : 0;
+}
+
 }  // namespace
 
+// Worked out from the offsets that localtime_r gives, which reads the rules once, where mktime would look at the
+// system's zone file again for every conversion.
 bool LocalToFileTime(const LocalTime& local, FileTime& out) {
   if (!IsCalendarTime(local)) return false;
-  tm t{};
-  t.tm_year = local.year - 1900;
-  t.tm_mon = local.month - 1;
-  t.tm_mday = local.day;
-  t.tm_hour = local.hour;
-  t.tm_min = local.minute;
-  t.tm_sec = local.second;
-  t.tm_isdst = -1;
-  time_t s = mktime(&t);
-  if (s == static_cast<time_t>(-1) && !(local.year == 1969 || local.year == 1970)) return false;
-  out.seconds = s;
+  const std::int64_t asUtc = DaysFromCivil(local.year, local.month, local.day) * 86400 + local.hour * 3600 +
+                             local.minute * 60 + local.second;
+  // The offset at the moment meant: from a first guess, then from the moment that guess gives, which near a
+  // change of offset may hold the other one. Where the two keep taking turns the time lies in an hour that the
+  // change skips, and the offset from before the change (the smaller) is kept: the time reads as that far
+  // after the change.
+  long offset = OffsetAt(static_cast<time_t>(asUtc));
+  const long next = OffsetAt(static_cast<time_t>(asUtc - offset));
+  if (next != offset) {
+    const long third = OffsetAt(static_cast<time_t>(asUtc - next));
+    offset = third == next ? next : std::min(offset, next);
+  }
+  out.seconds = asUtc - offset;
   out.nanoseconds = local.millisecond * 1000000;
   return true;
 }
+
+void LoadLocalTimeRules() { tzset(); }
 
 bool FileTimeToLocal(const FileTime& time, LocalTime& out) {
   time_t s = static_cast<time_t>(time.seconds);

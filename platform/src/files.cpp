@@ -15,6 +15,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 #include <string_view>
 
 #include "folder_names.h"
@@ -31,11 +32,7 @@ namespace {
 constexpr const char* kAttrXattr = "user.vek.attributes";
 constexpr const char* kCreationXattr = "user.vek.creation";
 constexpr std::uint32_t kKeptBits = kAttrHidden | kAttrSystem | kAttrArchive;
-constexpr std::size_t kCopyChunk = 1 << 20;
 constexpr off_t kPageSize = 4096;
-// A copy through a buffer moves this much at a time: larger pieces leave the processor's caches between
-// the read and the write and copy several times more slowly.
-constexpr std::size_t kCopyPiece = 1 << 20;
 
 bool Fail(int code) {
   SetLastError(code);
@@ -112,8 +109,22 @@ struct Seen {
 };
 
 // A system path as it names an existing entry: each component that is missing as written is replaced by a case
-// variant that exists, up to the first one with neither; the rest stays as given.
-std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr) {
+// variant that exists, up to the first one with neither; the rest stays as given. For a name that is likely
+// new (a file about to be made), the kept names of its folder are asked first: where they hold no variant of
+// it, it is missing without a look at the name itself.
+std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr, bool likelyNew = false) {
+  if (likelyNew && seen) {
+    std::size_t slash = sys.rfind('/');
+    if (slash != std::string::npos && slash > 0 && slash + 1 < sys.size()) {
+      const std::string component = sys.substr(slash + 1);
+      bool read = false;
+      if (component != "." && component != ".." &&
+          detail::MatchInFolder(sys.substr(0, slash), component, &read).empty() && read) {
+        seen->kind = Seen::Kind::Missing;
+        return sys;
+      }
+    }
+  }
   struct stat st;
   if (lstat(sys.c_str(), &st) == 0) {
     if (seen) *seen = {Seen::Kind::Entry, st};
@@ -158,12 +169,12 @@ std::string ResolveSystem(const std::string& sys, Seen* seen = nullptr) {
 
 // The system path of a CP932 path, found without regard to ASCII case where the exact name is missing (see
 // ResolveSystem). False when the path does not convert.
-bool Resolve(const std::string& cp932, std::string& sys, Seen* seen = nullptr) {
+bool Resolve(const std::string& cp932, std::string& sys, Seen* seen = nullptr, bool likelyNew = false) {
   if (!ToSystemPath(cp932, sys)) {
     Fail(EILSEQ);
     return false;
   }
-  sys = ResolveSystem(sys, seen);
+  sys = ResolveSystem(sys, seen, likelyNew);
   return true;
 }
 
@@ -187,6 +198,32 @@ std::uint32_t KeptBits(const std::string& sys) {
   ssize_t n = lgetxattr(sys.c_str(), kAttrXattr, buf, sizeof buf - 1);
   if (n <= 0) return 0;
   return static_cast<std::uint32_t>(std::strtoul(buf, nullptr, 10)) & kKeptBits;
+}
+
+// The permission bits that attributes give an entry of mode st: read-only takes the owner's write bit, any other
+// attributes give the owner reading and writing (and entering, for a folder).
+mode_t ModeWith(const struct stat& st, std::uint32_t attributes) {
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & kAttrReadOnly) {
+    mode &= ~static_cast<mode_t>(S_IWUSR);
+  } else {
+    mode |= S_IWUSR | S_IRUSR;
+    if (S_ISDIR(st.st_mode)) mode |= S_IXUSR;
+  }
+  return mode;
+}
+
+// The hidden, system and archive bits of attributes ("normal" clears them).
+std::uint32_t KeptOf(std::uint32_t attributes) { return (attributes & kAttrNormal) ? 0 : (attributes & kKeptBits); }
+
+timespec LeaveAlone() { return {0, UTIME_OMIT}; }
+timespec AsTimespec(const FileTime& t) { return {static_cast<time_t>(t.seconds), t.nanoseconds}; }
+
+// The birth time cannot be set: the layer keeps the one it was given, as this text.
+std::string CreationValue(const FileTime& t) {
+  char buf[64];
+  int n = std::snprintf(buf, sizeof buf, "%lld.%09d", static_cast<long long>(t.seconds), static_cast<int>(t.nanoseconds));
+  return std::string(buf, static_cast<std::size_t>(n));
 }
 
 int OpenFlags(OpenMode mode) {
@@ -417,7 +454,8 @@ std::int64_t FileSize(const std::string& path) {
 std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
   std::string sys;
   Seen seen;
-  if (!Resolve(path, sys, &seen)) return nullptr;
+  const bool makes = mode == OpenMode::Replace || mode == OpenMode::CreateNew || mode == OpenMode::CreateTemporary;
+  if (!Resolve(path, sys, &seen, makes)) return nullptr;
   if (Injected(FileOp::Open)) return nullptr;
   struct stat st;
   bool exists = StatResolved(sys, seen, st) == 0;
@@ -451,15 +489,16 @@ std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
   }
   // Nobody else can have the new file open yet: the lock is had at once.
   if (mode == OpenMode::CreateTemporary) ::flock(fd, LOCK_EX | LOCK_NB);
-  if (!exists && mode != OpenMode::Read && mode != OpenMode::Update) {
+  const bool created = !exists && mode != OpenMode::Read && mode != OpenMode::Update;
+  if (created) {
     std::string folder, name;
     SplitSystem(sys, folder, name);
     detail::NoteCreated(folder, name);
   }
-  return std::unique_ptr<File>(new File(fd));
+  return std::unique_ptr<File>(new File(fd, created));
 }
 
-File::File(int fd) : fd_(fd) {}
+File::File(int fd, bool created) : fd_(fd), created_(created) {}
 
 File::~File() { Close(); }
 
@@ -535,10 +574,44 @@ bool File::CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bu
   return true;
 }
 
+void File::StartWriteback() {
+  if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 bool File::Sync() {
   if (fd_ < 0) return Fail(EBADF);
   if (Injected(FileOp::Write)) return false;
   return ::fsync(fd_) == 0 || Fail(errno);
+}
+
+bool File::SetTimes(const FileTime* creation, const FileTime* lastWrite) {
+  if (fd_ < 0) return Fail(EBADF);
+  if (Injected(FileOp::SetAttributes)) return false;
+  if (lastWrite) {
+    const timespec times[2] = {LeaveAlone(), AsTimespec(*lastWrite)};
+    if (futimens(fd_, times) != 0) return Fail(errno);
+  }
+  if (creation) {
+    const std::string v = CreationValue(*creation);
+    fsetxattr(fd_, kCreationXattr, v.data(), v.size(), 0);
+  }
+  return true;
+}
+
+bool File::SetAttributes(std::uint32_t attributes) {
+  if (fd_ < 0) return Fail(EBADF);
+  if (Injected(FileOp::SetAttributes)) return false;
+  struct stat st;
+  if (fstat(fd_, &st) != 0) return Fail(errno);
+  const mode_t mode = ModeWith(st, attributes);
+  if (mode != (st.st_mode & 07777) && fchmod(fd_, mode) != 0) return Fail(errno);
+  if (std::uint32_t kept = KeptOf(attributes)) {
+    const std::string v = std::to_string(kept);
+    fsetxattr(fd_, kAttrXattr, v.data(), v.size(), 0);
+  } else if (!created_) {
+    fremovexattr(fd_, kAttrXattr);
+  }
+  return true;
 }
 
 bool File::Close() {
@@ -866,12 +939,15 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
   if (!in) return false;
   auto out = File::Open(to, failIfExists ? OpenMode::CreateNew : OpenMode::Write);
   if (!out) return false;
-  std::vector<char> buf(kCopyChunk);
+  // One buffer, no larger than the copy needs, and not cleared first: it is written before it is read.
+  const std::size_t size = static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 1, kCopyPiece));
+  std::unique_ptr<char[]> buf(new (std::nothrow) char[size]);
+  if (!buf) return Fail(ENOMEM);
   for (;;) {
-    std::int64_t n = in->Read(buf.data(), buf.size());
+    std::int64_t n = in->Read(buf.get(), size);
     if (n < 0) return false;
     if (n == 0) break;
-    if (!out->Write(buf.data(), static_cast<std::size_t>(n))) return false;
+    if (!out->Write(buf.get(), static_cast<std::size_t>(n))) return false;
   }
   if (!out->Close()) return false;
   // The copy keeps the last-write time and the attributes, as the system's copy does.
@@ -1047,15 +1123,9 @@ bool SetAttributes(const std::string& path, std::uint32_t attributes) {
   if (Injected(FileOp::SetAttributes)) return false;
   struct stat st;
   if (StatResolved(sys, seen, st) != 0) return Fail(errno);
-  mode_t mode = st.st_mode & 07777;
-  if (attributes & kAttrReadOnly) {
-    mode &= ~static_cast<mode_t>(S_IWUSR);
-  } else {
-    mode |= S_IWUSR | S_IRUSR;
-    if (S_ISDIR(st.st_mode)) mode |= S_IXUSR;
-  }
+  const mode_t mode = ModeWith(st, attributes);
   if (mode != (st.st_mode & 07777) && chmod(sys.c_str(), mode) != 0) return Fail(errno);
-  std::uint32_t kept = (attributes & kAttrNormal) ? 0 : (attributes & kKeptBits);
+  std::uint32_t kept = KeptOf(attributes);
   if (kept) {
     std::string v = std::to_string(kept);
     // A file system without user extended attributes keeps only the read-only bit.
@@ -1092,19 +1162,12 @@ bool SetFileTimes(const std::string& path, const FileTime* creation, const FileT
   if (!Resolve(path, sys)) return false;
   if (Injected(FileOp::SetAttributes)) return false;
   if (lastWrite) {
-    timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(lastWrite->seconds);
-    times[1].tv_nsec = lastWrite->nanoseconds;
+    const timespec times[2] = {LeaveAlone(), AsTimespec(*lastWrite)};
     if (utimensat(AT_FDCWD, sys.c_str(), times, 0) != 0) return Fail(errno);
   }
   if (creation) {
-    // The birth time cannot be set; the layer keeps the one it was given.
-    char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "%lld.%09d", static_cast<long long>(creation->seconds),
-                          static_cast<int>(creation->nanoseconds));
-    lsetxattr(sys.c_str(), kCreationXattr, buf, static_cast<std::size_t>(n), 0);
+    const std::string v = CreationValue(*creation);
+    lsetxattr(sys.c_str(), kCreationXattr, v.data(), v.size(), 0);
   }
   return true;
 }

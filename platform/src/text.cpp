@@ -33,8 +33,8 @@ std::size_t FindLastChar(std::string_view s, char c) {
 
 namespace {
 
-// One conversion descriptor per direction and thread, opened once: opening one costs more than most
-// conversions of a path.
+// One conversion descriptor per direction and thread, opened once, when the first text that needs it comes:
+// opening one costs more than most conversions of a path.
 class Converter {
  public:
   Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -94,12 +94,21 @@ bool Convert(const Converter& converter, std::string_view in, std::string& out, 
 
 }  // namespace
 
+// ASCII is the same in both (before the converter is made: most paths need none).
 bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
+  if (IsAscii(cp932)) {
+    utf8.assign(cp932);
+    return true;
+  }
   thread_local const Converter converter("UTF-8", "CP932");
   return Convert(converter, cp932, utf8);
 }
 
 bool Utf8ToCp932(std::string_view utf8, std::string& cp932) {
+  if (IsAscii(utf8)) {
+    cp932.assign(utf8);
+    return true;
+  }
   thread_local const Converter converter("CP932", "UTF-8");
   return Convert(converter, utf8, cp932);
 }

@@ -1,5 +1,6 @@
 #include "fci_harness.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@ struct Handle {
   std::unique_ptr<platform::File> file;
   bool cabinet = false;
   bool source = false;
+  bool cabinetReader = false;  // a cabinet opened again to be read
 };
 
 Handle* H(CABHANDLE hf) { return reinterpret_cast<Handle*>(hf); }
@@ -47,18 +49,29 @@ struct FciCallbacks {
       *err = EINVAL;
       return -1;
     }
+    const bool cabinet = (oflag & CAB_O_TRUNC) != 0;
+    if (cabinet && r->failCabinetOpen) {
+      *err = EACCES;
+      return -1;
+    }
     auto f = platform::File::Open(name, mode);
     if (!f) {
       *err = errno;
       return -1;
     }
     auto* h = new Handle{std::move(f)};
-    h->cabinet = (oflag & CAB_O_TRUNC) != 0;
+    h->cabinet = cabinet;
+    h->cabinetReader = !cabinet && std::find(r->cabinets.begin(), r->cabinets.end(), name) != r->cabinets.end();
     if (h->cabinet) r->cabinets.push_back(name);
     return reinterpret_cast<CABHANDLE>(h);
   }
   static std::uint32_t Read(CABHANDLE hf, void* m, std::uint32_t cb, int* err, void* pv) {
-    ++R(pv)->reads;
+    FciRun* r = R(pv);
+    ++r->reads;
+    if (H(hf)->cabinetReader && ++r->cabinetReads == r->failCabinetRead) {
+      *err = EIO;
+      return static_cast<std::uint32_t>(-1);
+    }
     std::int64_t n = H(hf)->file->Read(m, cb);
     if (n < 0) *err = EIO;
     return static_cast<std::uint32_t>(n);
@@ -108,7 +121,6 @@ struct FciCallbacks {
   static int TempName(char* out, int size, void* pv) {
     FciRun* r = R(pv);
     ++r->tempNames;
-    if (r->refuseTempName) return 0;
     std::string name = r->tempFolder + "xx" + std::to_string(++r->tempCounter_);
     if (static_cast<int>(name.size()) >= size) return 0;
     std::memcpy(out, name.c_str(), name.size() + 1);

@@ -35,8 +35,9 @@ class FciRun {
   // Faults.
   bool failOpenInfo = false;
   long sizeSkew = 0;            // added to the size the seek callback reports at the end of a source
-  bool refuseTempName = false;
   int failCabinetWrite = 0;     // the Nth write to a cabinet fails
+  bool failCabinetOpen = false; // a cabinet cannot be created
+  int failCabinetRead = 0;      // the Nth read of a cabinet that is being written fails
   int abortStatus = -1;         // status type that answers -1
   bool abortPlaced = false;
   bool refuseNextCabinet = false;
@@ -47,7 +48,7 @@ class FciRun {
   int status[3] = {0, 0, 0};
   std::vector<std::pair<std::string, bool>> placed;  // name, continuation
   std::vector<std::string> cabinets;                 // paths opened to be written
-  int cabinetWrites = 0;
+  int cabinetWrites = 0, cabinetReads = 0;
 
  private:
   HFCI h_ = nullptr;

@@ -93,6 +93,51 @@ TEST(CabinetWriter, PeersReadWhatItPacks) {
   }
 }
 
+// Data that would not shrink is stored (one stored deflate block inside the MSZIP block); everything else is
+// compressed, and so is a block into which many small files begin (their headers repeat). Both kinds are read by
+// the peers. (Which data is which: compressibility_test.)
+TEST(CabinetWriter, StoresBlocksThatWouldNotShrinkAndCompressesTheRest) {
+  std::vector<Content> small;
+  for (int i = 0; i < 40; ++i) {
+    small.push_back({"\\s" + std::to_string(i), "\xFF\xD8\xFF\xE1" + cabtest::RandomBytes(1000, 70 + i)});
+  }
+  const struct {
+    const char* name;
+    std::vector<Content> files;
+    bool stored;
+  } cases[] = {
+      {"random bytes, a short last block", {{"\\f.bin", cabtest::RandomBytes(32768 + 9000, 61)}}, true},
+      {"text", {{"\\f.bin", cabtest::Text(32768 + 9000, 62)}}, false},
+      {"many small files of random bytes", small, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder t;
+    FciRun run(t / "cab/", "s.cab");
+    ASSERT_TRUE(run.Pack(Sources(t, c.files))) << run.erf.erfOper;
+    const std::string cab = ReadRaw(t / "cab/s.cab");
+    const std::vector<std::size_t> blocks = cabtest::BlockOffsets(cab);
+    ASSERT_FALSE(blocks.empty());
+    // The first block tells (the last one of small files may hold fewer of them).
+    const std::size_t at = blocks[0];
+    const std::size_t packed = static_cast<unsigned char>(cab[at + 4]) | static_cast<unsigned char>(cab[at + 5]) << 8;
+    const std::size_t plain = static_cast<unsigned char>(cab[at + 6]) | static_cast<unsigned char>(cab[at + 7]) << 8;
+    ASSERT_EQ(cab.compare(at + 8, 2, "CK"), 0);
+    // A final stored deflate block: its header byte, then the length and its complement.
+    const bool stored = cab[at + 10] == 0x01 && packed == plain + 7;
+    EXPECT_EQ(stored, c.stored) << packed << " bytes for " << plain;
+    if (!c.stored) {
+      EXPECT_LT(packed, plain);
+    }
+    std::string log;
+    EXPECT_EQ(Shell("cabextract -t " + Quote(t / "cab/s.cab"), &log), 0) << log;
+    std::filesystem::create_directories(t / "gcab");
+    EXPECT_EQ(Shell("gcab -x -C " + Quote(t / "gcab") + " " + Quote(t / "cab/s.cab"), &log), 0) << log;
+    EXPECT_EQ(cabtest::TreeOf(t / "gcab"), Expected(c.files));
+    EXPECT_EQ(Cabextract(t, t / "cab/s.cab"), Expected(c.files));
+  }
+}
+
 TEST(CabinetWriter, StoresNamesDatesAndAttributesAsGiven) {
   TempFolder t;
   // "表" and "ソ" end in 0x5C: the writer must not take their trail bytes for separators.
@@ -167,7 +212,8 @@ TEST(CabinetWriter, ContinuesInTheNextCabinetPastTheSizeLimit) {
   EXPECT_EQ(Cabextract(t, t / "cab/first.cab"), Expected(files));
 }
 
-TEST(CabinetWriter, UsesEveryCallbackAndLeavesNoTemporaryFile) {
+// The cabinet is written into its own file as it is packed: no temporary file is asked for.
+TEST(CabinetWriter, WritesTheCabinetInPlaceThroughTheCallbacks) {
   TempFolder t;
   std::vector<Content> files = {{"a", cabtest::Text(100000, 40)}, {"b", cabtest::RandomBytes(1000, 41)}};
   FciRun run(t / "cab/", "c.cab");
@@ -176,8 +222,9 @@ TEST(CabinetWriter, UsesEveryCallbackAndLeavesNoTemporaryFile) {
   ASSERT_TRUE(run.Pack(Sources(t, files)));
   EXPECT_EQ(run.openInfos, 2);
   EXPECT_EQ(run.opens, run.closes);
-  EXPECT_GE(run.tempNames, 1);
-  EXPECT_EQ(run.deletes, run.tempNames);
+  EXPECT_EQ(run.tempNames, 0);
+  EXPECT_EQ(run.deletes, 0);
+  EXPECT_EQ(run.cabinets.size(), 1u);
   EXPECT_GT(run.seeks, 0);
   EXPECT_GT(run.reads, 0);
   EXPECT_EQ(run.status[statusFile], 4);  // 101000 bytes: three full blocks and one part
@@ -185,6 +232,80 @@ TEST(CabinetWriter, UsesEveryCallbackAndLeavesNoTemporaryFile) {
   EXPECT_EQ(run.status[statusCabinet], 1);
   EXPECT_EQ(run.placed.size(), 2u);
   EXPECT_TRUE(cabtest::TreeOf(t / "tmp").empty());
+}
+
+// Where the data of a cabinet begins: directly behind the records when they were known before the data grew
+// large (the data moves behind them as they grow), else behind the room settled for them, unless they outgrew
+// it. Peers read every layout.
+TEST(CabinetWriter, DataLiesBehindTheRecords) {
+  const std::string large = cabtest::RandomBytes(17u << 20, 70);
+  auto small = [](int count, std::size_t size) {
+    std::vector<Content> files;
+    for (int i = 0; i < count; ++i) {
+      files.push_back({"\\Image\\P" + std::to_string(1000 + i) + ".jpg", cabtest::RandomBytes(size, 100 + i)});
+    }
+    return files;
+  };
+  auto with = [](std::vector<Content> files, std::vector<Content> more) {
+    files.insert(files.end(), more.begin(), more.end());
+    return files;
+  };
+  const struct {
+    const char* name;
+    std::vector<Content> files;
+    bool gap;
+  } cases[] = {
+      {"records that grow with every file", with({{"\\db.txt", cabtest::Text(300000, 71)}}, small(300, 5000)),
+       false},
+      {"large data, few records: room to spare", with({{"\\big.bin", large}}, small(10, 3000)), true},
+      {"large data, records that outgrow their room", with({{"\\big.bin", large}}, small(3000, 20)), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder t;
+    FciRun run(t / "cab/", "d.cab");
+    ASSERT_TRUE(run.Pack(Sources(t, c.files))) << run.erf.erfOper;
+    RawCabinet raw;
+    ASSERT_TRUE(cabtest::ReadRawCabinet(t / "cab/d.cab", raw));
+    std::size_t records = 36 + 8 * raw.folderCount;
+    for (const auto& e : raw.entries) records += 16 + e.name.size() + 1;
+    ASSERT_FALSE(raw.folderStarts.empty());
+    EXPECT_EQ(raw.folderStarts[0] > records, c.gap) << raw.folderStarts[0] << " behind " << records;
+    EXPECT_GE(raw.folderStarts[0], records);
+    EXPECT_EQ(raw.size, ReadRaw(t / "cab/d.cab").size());
+    std::string log;
+    EXPECT_EQ(Shell("cabextract -t " + Quote(t / "cab/d.cab") + " >/dev/null", &log), 0) << log;
+    std::filesystem::create_directories(t / "gcab");
+    EXPECT_EQ(Shell("gcab -x -C " + Quote(t / "gcab") + " " + Quote(t / "cab/d.cab"), &log), 0) << log;
+    EXPECT_EQ(cabtest::TreeOf(t / "gcab"), Expected(c.files));
+    EXPECT_EQ(Cabextract(t, t / "cab/d.cab"), Expected(c.files));
+  }
+}
+
+TEST(CabinetWriter, DataThatCannotBeMovedLeavesNothingBehind) {
+  const struct {
+    const char* name;
+    std::vector<Content> files;
+  } cases[] = {
+      {"behind records that grew", {{"a", cabtest::Text(100000, 80)}, {"b", cabtest::RandomBytes(1000, 81)}}},
+      {"behind the room settled for the records", {{"big", cabtest::RandomBytes(17u << 20, 82)}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder t;
+    auto sources = Sources(t, c.files);
+    FciRun run(t / "cab/", "m.cab");
+    run.failCabinetRead = 1;
+    ASSERT_TRUE(run.Create());
+    bool ok = true;
+    for (const auto& [source, stored] : sources) ok = ok && run.Add(source, stored);
+    ok = ok && run.Flush();
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(run.erf.erfOper, FCIERR_CAB_FILE);
+    EXPECT_TRUE(run.Destroy());
+    EXPECT_EQ(run.cabinetReads, 1);
+    EXPECT_TRUE(cabtest::TreeOf(t / "cab").empty());
+  }
 }
 
 TEST(CabinetWriter, EmptyCabinetHoldsOnlyTheHeader) {
@@ -214,7 +335,7 @@ TEST(CabinetWriter, FailuresReportTheirCauseAndLeaveNothingBehind) {
       {"open information fails", [](FciRun& r) { r.failOpenInfo = true; }, FCIERR_OPEN_SRC},
       {"source grows while read", [](FciRun& r) { r.sizeSkew = -10; }, FCIERR_READ_SRC},
       {"source shrinks while read", [](FciRun& r) { r.sizeSkew = 10; }, FCIERR_READ_SRC},
-      {"no temporary name", [](FciRun& r) { r.refuseTempName = true; }, FCIERR_TEMP_FILE},
+      {"the cabinet cannot be made", [](FciRun& r) { r.failCabinetOpen = true; }, FCIERR_CAB_FILE},
       {"cabinet write fails", [](FciRun& r) { r.failCabinetWrite = 2; }, FCIERR_CAB_FILE},
       {"file status aborts", [](FciRun& r) { r.abortStatus = statusFile; }, FCIERR_USER_ABORT},
       {"cabinet status aborts", [](FciRun& r) { r.abortStatus = statusCabinet; }, FCIERR_USER_ABORT},

@@ -169,40 +169,45 @@ TEST(CabinetReader, DamagedCabinetsFailBeforeWritingAnything) {
 }
 
 // File records may name the data of their folder in any order, and more than once: the reader goes back in
-// the cabinet for them (the records are rewritten here; the data blocks and their checksums stay sound).
+// the cabinet for them (the records are rewritten here; the data blocks and their checksums stay sound), in a
+// folder that it decodes and in one of stored blocks, whose bytes it copies as they are.
 TEST(CabinetReader, FilesMayNameTheirFolderDataInAnyOrder) {
-  const std::string a = cabtest::Text(300000, 9), b = cabtest::RandomBytes(400000, 10);
-  auto put32 = [](std::string& bytes, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  struct Case {
-    const char* why;
-    std::uint32_t aSize, aOffset, bSize, bOffset;  // what the records of "\\a" and "\\b" say
-    std::string aWants, bWants;
-  } cases[] = {
-      {"as packed", 300000, 0, 400000, 300000, a, b},
-      {"the first record names the later data", 400000, 300000, 300000, 0, b, a},
-      {"both name the same data", 300000, 0, 300000, 0, a, a},
-      {"a part from the middle, then the start", 1000, 299500, 300000, 0, a.substr(299500) + b.substr(0, 500), a},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.why);
-    TempFolder t;
-    Pack(t, "o.cab", {{"\\a", a}, {"\\b", b}});
-    std::string bytes = ReadRaw(t / "cab/o.cab");
-    const std::size_t aRecord = bytes.find(std::string("\\a\0", 3)) - 16;
-    const std::size_t bRecord = bytes.find(std::string("\\b\0", 3)) - 16;
-    put32(bytes, aRecord, c.aSize);
-    put32(bytes, aRecord + 4, c.aOffset);
-    put32(bytes, bRecord, c.bSize);
-    put32(bytes, bRecord + 4, c.bOffset);
-    WriteRaw(t / "cab/o.cab", bytes);
-    std::filesystem::create_directories(t / "out");
-    FdiRun run(t / "out/");
-    ASSERT_TRUE(run.Copy(t / "cab/", "o.cab")) << run.erf.erfOper;
-    EXPECT_TRUE(ReadRaw(t / "out/a") == c.aWants);
-    EXPECT_TRUE(ReadRaw(t / "out/b") == c.bWants);
-    EXPECT_EQ(run.opens, run.closes);
+  for (const bool stored : {false, true}) {
+    SCOPED_TRACE(stored ? "stored blocks" : "compressed and stored blocks");
+    const std::string a = stored ? cabtest::RandomBytes(300000, 11) : cabtest::Text(300000, 9);
+    const std::string b = cabtest::RandomBytes(400000, 10);
+    auto put32 = [](std::string& bytes, std::size_t at, std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    struct Case {
+      const char* why;
+      std::uint32_t aSize, aOffset, bSize, bOffset;  // what the records of "\\a" and "\\b" say
+      std::string aWants, bWants;
+    } cases[] = {
+        {"as packed", 300000, 0, 400000, 300000, a, b},
+        {"the first record names the later data", 400000, 300000, 300000, 0, b, a},
+        {"both name the same data", 300000, 0, 300000, 0, a, a},
+        {"a part from the middle, then the start", 1000, 299500, 300000, 0, a.substr(299500) + b.substr(0, 500), a},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.why);
+      TempFolder t;
+      Pack(t, "o.cab", {{"\\a", a}, {"\\b", b}});
+      std::string bytes = ReadRaw(t / "cab/o.cab");
+      const std::size_t aRecord = bytes.find(std::string("\\a\0", 3)) - 16;
+      const std::size_t bRecord = bytes.find(std::string("\\b\0", 3)) - 16;
+      put32(bytes, aRecord, c.aSize);
+      put32(bytes, aRecord + 4, c.aOffset);
+      put32(bytes, bRecord, c.bSize);
+      put32(bytes, bRecord + 4, c.bOffset);
+      WriteRaw(t / "cab/o.cab", bytes);
+      std::filesystem::create_directories(t / "out");
+      FdiRun run(t / "out/");
+      ASSERT_TRUE(run.Copy(t / "cab/", "o.cab")) << run.erf.erfOper;
+      EXPECT_TRUE(ReadRaw(t / "out/a") == c.aWants);
+      EXPECT_TRUE(ReadRaw(t / "out/b") == c.bWants);
+      EXPECT_EQ(run.opens, run.closes);
+    }
   }
 }
 
@@ -266,18 +271,20 @@ TEST(CabinetReader, AnswersOfTheNotificationsAreHonoured) {
       {"target write fails", [](FdiRun& r) { r.failTargetWrite = 1; }, false, FDIERROR_TARGET_FILE},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.why);
-    TempFolder t;
-    Pack(t, "h.cab", {{"a", cabtest::Text(70000, 8)}, {"b", "2"}});
-    std::filesystem::create_directories(t / "out");
-    FdiRun run(t / "out/");
-    c.arrange(run);
-    EXPECT_EQ(run.Copy(t / "cab/", "h.cab"), c.ok);
-    if (!c.ok) {
-      EXPECT_EQ(run.erf.erfOper, c.error);
-      EXPECT_EQ(run.count(fdintCOPY_FILE), 1);  // stops at the first file
+    for (const std::string& content : {cabtest::Text(70000, 8), cabtest::RandomBytes(70000, 8)}) {
+      SCOPED_TRACE(c.why);
+      TempFolder t;
+      Pack(t, "h.cab", {{"a", content}, {"b", "2"}});
+      std::filesystem::create_directories(t / "out");
+      FdiRun run(t / "out/");
+      c.arrange(run);
+      EXPECT_EQ(run.Copy(t / "cab/", "h.cab"), c.ok);
+      if (!c.ok) {
+        EXPECT_EQ(run.erf.erfOper, c.error);
+        EXPECT_EQ(run.count(fdintCOPY_FILE), 1);  // stops at the first file
+      }
+      EXPECT_EQ(run.opens, run.closes);
     }
-    EXPECT_EQ(run.opens, run.closes);
   }
 }
 

@@ -24,6 +24,7 @@ namespace {
 using platform::FileOp;
 using platform::RenameResult;
 using testing_support::ReadRaw;
+using testing_support::TimeZoneScope;
 using testing_support::Show;
 using testing_support::Utf8;
 using testing_support::WriteRaw;
@@ -244,6 +245,21 @@ TEST_F(FilesTest, FaultsReachEveryKindOfOperation) {
          platform::FileTime w;
          return platform::GetFileTimes(f, nullptr, &w) && w.seconds != then.seconds;
        }},
+      {"SetAttributesOfAnOpenFile", FileOp::SetAttributes,
+       [&] {
+         auto file = platform::File::Open(f, platform::OpenMode::Update);
+         return file && file->SetAttributes(platform::kAttrReadOnly);
+       },
+       [&] { return platform::GetAttributes(f) == platform::kAttrNormal; }},
+      {"SetTimesOfAnOpenFile", FileOp::SetAttributes,
+       [&] {
+         auto file = platform::File::Open(f, platform::OpenMode::Update);
+         return file && file->SetTimes(nullptr, &then);
+       },
+       [&] {
+         platform::FileTime w;
+         return platform::GetFileTimes(f, nullptr, &w) && w.seconds != then.seconds;
+       }},
   };
   for (const Case& c : cases) {
     std::error_code ec;
@@ -327,6 +343,58 @@ TEST_F(FilesTest, Attributes) {
   } else {
     std::printf("extended attributes not kept here: hidden, system and archive not checked\n");
   }
+}
+
+// The same through the handle of a file being written, as an unpacking sets them before it closes the file: a
+// file made anew has no hidden, system or archive bits until they are set, one written over keeps its own until
+// they are set otherwise.
+TEST_F(FilesTest, AttributesAndTimesOfAnOpenFile) {
+  using platform::kAttrArchive;
+  using platform::kAttrHidden;
+  using platform::kAttrNormal;
+  using platform::kAttrReadOnly;
+  using platform::kAttrSystem;
+  const std::string f = P("f.txt");
+  Make("probe.txt");
+  const bool kept = KeepsExtendedAttributes(Utf8(P("probe.txt")));
+  const platform::FileTime written{1714523400, 500000000}, created{1600000000, 250};
+  struct Case {
+    const char* name;
+    bool existed;
+    std::uint32_t before, set;
+    bool needsExtendedAttributes;
+  } cases[] = {
+      {"made anew, read-only", false, 0, kAttrReadOnly, false},
+      {"made anew, normal", false, 0, kAttrNormal, false},
+      {"made anew, hidden and archive", false, 0, kAttrHidden | kAttrArchive, true},
+      {"written over, its bits cleared", true, kAttrHidden | kAttrSystem, kAttrNormal, true},
+      {"written over, read-only instead", true, kAttrArchive, kAttrReadOnly, true},
+  };
+  for (const Case& c : cases) {
+    if (c.needsExtendedAttributes && !kept) continue;
+    SCOPED_TRACE(c.name);
+    if (OnDisk("f.txt")) {
+      ASSERT_TRUE(platform::SetAttributes(f, kAttrNormal) && platform::DeleteFile(f));
+    }
+    if (c.existed) {
+      Make("f.txt", "a longer old text");
+      ASSERT_TRUE(platform::SetAttributes(f, c.before));
+    }
+    auto file = platform::File::Open(f, platform::OpenMode::Replace);
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(file->Write("new", 3));
+    ASSERT_TRUE(file->SetTimes(&created, &written));
+    ASSERT_TRUE(file->SetAttributes(c.set));
+    ASSERT_TRUE(file->Close());
+    EXPECT_EQ(platform::GetAttributes(f), c.set);
+    EXPECT_EQ(Raw("f.txt"), "new");
+    platform::FileTime creation, lastWrite;
+    ASSERT_TRUE(platform::GetFileTimes(f, &creation, &lastWrite));
+    EXPECT_EQ(lastWrite.seconds, written.seconds);
+    EXPECT_EQ(lastWrite.nanoseconds, written.nanoseconds);
+    EXPECT_EQ(creation.seconds, created.seconds);
+  }
+  platform::SetAttributes(f, kAttrNormal);
 }
 
 TEST_F(FilesTest, ReadOnlyFileCannotBeWrittenOrDeletedEvenByRoot) {
@@ -435,6 +503,40 @@ TEST(Clock, LocalTimeFileTimeAndDosDateTime) {
     EXPECT_EQ(back.hour, c.local.hour) << c.name;
     EXPECT_EQ(back.minute, c.local.minute) << c.name;
     EXPECT_EQ(back.second, c.secondBack) << c.name << ": two-second steps";
+  }
+}
+
+// Local times of a zone with summer time, against the system's own conversion; an hour that the change to summer
+// time skips reads as that far after the change.
+TEST(Clock, LocalTimesOfAZoneWithSummerTime) {
+  TimeZoneScope zone("EST5EDT,M3.2.0,M11.1.0");
+  struct Case {
+    const char* name;
+    platform::LocalTime local;
+    std::int64_t expected;  // 0: as mktime gives it
+  } cases[] = {
+      {"winter", {2024, 1, 15, 12, 0, 0}, 0},
+      {"summer", {2024, 7, 1, 12, 0, 0}, 0},
+      {"the last minute before the change", {2024, 3, 10, 1, 59, 0}, 0},
+      {"the first minute after the change", {2024, 3, 10, 3, 0, 0}, 0},
+      {"inside the skipped hour", {2024, 3, 10, 2, 30, 0}, 1710055800},  // 03:30 summer time
+      {"the day after the change back", {2024, 11, 4, 1, 30, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    platform::FileTime t;
+    ASSERT_TRUE(platform::LocalToFileTime(c.local, t)) << c.name;
+    std::int64_t expected = c.expected;
+    if (expected == 0) {
+      tm fields{};
+      fields.tm_year = c.local.year - 1900;
+      fields.tm_mon = c.local.month - 1;
+      fields.tm_mday = c.local.day;
+      fields.tm_hour = c.local.hour;
+      fields.tm_min = c.local.minute;
+      fields.tm_isdst = -1;
+      expected = mktime(&fields);
+    }
+    EXPECT_EQ(t.seconds, expected) << c.name;
   }
 }
 

@@ -27,6 +27,7 @@ inline constexpr std::uint16_t kContinuedFromPrev = 0xFFFD;
 inline constexpr std::uint16_t kContinuedToNext = 0xFFFE;
 inline constexpr std::uint16_t kContinuedPrevAndNext = 0xFFFF;
 
+inline constexpr std::uint16_t kCompressNone = 0x0000;
 inline constexpr std::uint16_t kCompressMszip = 0x0001;
 
 inline void Put16(unsigned char* p, std::uint16_t v) {

@@ -1,4 +1,5 @@
 // The cabinet writer behind the FCI entry points.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -15,7 +16,18 @@ namespace {
 
 constexpr std::uint32_t kMagic = 0x46434958;  // "FCIX"
 constexpr std::size_t kCopyBufferSize = 256 * 1024;
-constexpr int kTempAttempts = 3;
+// The data blocks go straight into the cabinet file, behind room left for the records (header, folders and
+// files), which are written last. Until the data reaches kSettleAt, the room is what the records need so far,
+// and the data is moved behind the records when they grow (at most kSettleAt bytes, then once at the end): a
+// small cabinet comes out without a byte between its records and its data. Past kSettleAt the room is settled
+// with room to spare for records of kRoomFactor times the files and folders seen so far (at most kMostRoom):
+// room that stays unused is a gap that readers pass over, and only records that outgrow it make the data move
+// again.
+constexpr std::uint64_t kSettleAt = 16u << 20;
+constexpr std::uint64_t kRoomFactor = 32;
+constexpr std::uint64_t kMostRoom = 64u << 10;
+// A block into which this many files begin is always compressed.
+constexpr int kManyStarts = 8;
 // Room kept in every size estimate for the names of a next cabinet and its disk.
 constexpr std::uint32_t kNextLinkReserve = CB_MAX_CABINET_NAME + CB_MAX_DISK_NAME;
 constexpr std::uint32_t kReadError = static_cast<std::uint32_t>(-1);
@@ -43,13 +55,13 @@ class Writer {
  public:
   Writer(ERF* erf, PFNFCIFILEPLACED placed, PFNFCIALLOC alloc, PFNFCIFREE free, PFNFCIOPEN open,
          PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close, PFNFCISEEK seek, PFNFCIDELETE remove,
-         PFNFCIGETTEMPFILE tempName, const CCAB& ccab, void* pv)
+         const CCAB& ccab, void* pv)
       : erf_(erf), placed_(placed), alloc_(alloc), free_(free), open_(open), read_(read), write_(write),
-        close_(close), seek_(seek), delete_(remove), tempName_(tempName), ccab_(ccab), pv_(pv) {}
+        close_(close), seek_(seek), delete_(remove), ccab_(ccab), pv_(pv) {}
 
   ~Writer() {
     magic_ = 0;
-    DiscardTemp();
+    DiscardCabinet();
     if (block_) free_(block_);
     if (packed_) free_(packed_);
     if (copy_) free_(copy_);
@@ -151,8 +163,8 @@ class Writer {
 
   // Size of the cabinet in progress with a next link of the longest names.
   std::uint64_t EstimatedSize() const {
-    return HeaderBytes(MakeHeader(nullptr)) + kNextLinkReserve + kFolderEntrySize * folders_.size() +
-           entryBytes_ + dataBytes_;
+    const std::uint64_t records = RecordBytes(MakeHeader(nullptr)) + kNextLinkReserve;
+    return (settled_ ? std::max(records, base_) : records) + dataBytes_;
   }
 
   bool ReadSource(CABHANDLE hf, Entry& e, bool execute) {
@@ -173,6 +185,7 @@ class Writer {
     files_.push_back(std::move(e));
     const std::uint32_t size = files_.back().size;
 
+    if (size > 0) ++startsInBlock_;
     std::uint64_t total = 0;
     for (;;) {
       std::uint32_t n = read_(hf, block_ + fill_, kBlockSize - fill_, &err, pv_);
@@ -209,7 +222,9 @@ class Writer {
   // Writes the block in the unfinished-block buffer. A block that does not fit in the cabinet is split:
   // the part that fits ends the cabinet (marked by an uncompressed size of 0), the rest begins the next.
   bool EmitBlock() {
-    std::size_t n = encoder_.Encode(block_, fill_, packed_, packedSize_);
+    // The headers and ends of many small files in one block repeat one another, where the quick look at the
+    // block would see only their compressed contents.
+    std::size_t n = encoder_.Encode(block_, fill_, packed_, packedSize_, startsInBlock_ >= kManyStarts);
     if (n == 0) return Fail(FCIERR_MCI_FAIL);
     const unsigned char* data = packed_;
     std::uint64_t remaining = n;
@@ -229,21 +244,31 @@ class Writer {
     folderCompressed_ += kDataHeaderSize + n;
     std::uint32_t uncompressed = fill_;
     fill_ = 0;
+    startsInBlock_ = 0;
     return Status(statusFile, static_cast<std::uint32_t>(n), uncompressed);
   }
 
-  // One data block (or a part of one) into the temporary file of the cabinet.
+  // One data block (or a part of one) at the end of the cabinet's data.
   bool WriteBlock(const unsigned char* data, std::uint16_t size, std::uint16_t uncompressed) {
-    if (!EnsureTemp()) return false;
+    if (cab_ == -1) {
+      if (!OpenCabinet()) return false;
+      // The room the records need so far: they only grow.
+      base_ = RecordBytes(MakeHeader(nullptr));
+      if (!SeekCabinet(base_)) return false;
+    }
     unsigned char header[kDataHeaderSize];
     PutDataHeader(header, data, size, uncompressed);
-    int err = 0;
-    if (write_(temp_, header, kDataHeaderSize, &err, pv_) != kDataHeaderSize ||
-        write_(temp_, data, size, &err, pv_) != size) {
-      return Fail(FCIERR_TEMP_FILE, err);
-    }
+    if (!WriteCabinetBytes(header, kDataHeaderSize) || !WriteCabinetBytes(data, size)) return false;
     dataBytes_ += kDataHeaderSize + size;
     ++folders_.back().blocks;
+    if (!settled_ && dataBytes_ >= kSettleAt) {
+      // Room that would take the cabinet past its limit is not left.
+      const std::uint64_t estimate = EstimatedSize(), limit = Limit();
+      const std::uint64_t fits = estimate < limit ? limit - estimate : 0;
+      const std::uint64_t records = RecordBytes(MakeHeader(nullptr));
+      if (!MoveData(records + std::min({kMostRoom, kRoomFactor * records, fits}))) return false;
+      settled_ = true;
+    }
     return true;
   }
 
@@ -295,6 +320,8 @@ class Writer {
     files_ = std::move(files);
     folders_.clear();
     dataBytes_ = 0;
+    base_ = 0;
+    settled_ = false;
     RecountEntries();
   }
 
@@ -303,37 +330,70 @@ class Writer {
     for (const Entry& e : files_) entryBytes_ += e.Bytes();
   }
 
-  bool EnsureTemp() {
-    if (temp_ != -1) return true;
-    for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-      char name[CB_MAX_CAB_PATH] = {};
-      if (!tempName_(name, sizeof name, pv_) || !Fits(name, sizeof name)) return Fail(FCIERR_TEMP_FILE);
-      int err = 0;
-      CABHANDLE hf = open_(name, CAB_O_WRONLY | CAB_O_CREAT | CAB_O_EXCL | CAB_O_BINARY,
-                           CAB_S_IREAD | CAB_S_IWRITE, &err, pv_);
-      if (hf != -1) {
-        temp_ = hf;
-        tempPath_ = name;
-        return true;
-      }
-    }
-    return Fail(FCIERR_TEMP_FILE);
+  // Bytes of the header, folder and file records of the cabinet in progress.
+  std::uint64_t RecordBytes(const Header& h) const {
+    return HeaderBytes(h) + kFolderEntrySize * folders_.size() + entryBytes_;
   }
 
-  void DiscardTemp() {
+  bool OpenCabinet() {
     int err = 0;
-    if (temp_ != -1) close_(temp_, &err, pv_);
-    temp_ = -1;
-    if (!tempPath_.empty()) delete_(tempPath_.c_str(), &err, pv_);
-    tempPath_.clear();
+    cabPath_ = std::string(ccab_.szCabPath) + ccab_.szCab;
+    cab_ = open_(cabPath_.c_str(), CAB_O_WRONLY | CAB_O_CREAT | CAB_O_TRUNC | CAB_O_BINARY,
+                 CAB_S_IREAD | CAB_S_IWRITE, &err, pv_);
+    return cab_ != -1 || Fail(FCIERR_CAB_FILE, err);
   }
 
-  // Writes what is gathered as the cabinet ccab_ names, linked to next when given.
+  bool SeekCabinet(std::uint64_t offset) {
+    int err = 0;
+    return seek_(cab_, static_cast<long>(offset), SEEK_SET, &err, pv_) == static_cast<long>(offset) ||
+           Fail(FCIERR_CAB_FILE, err);
+  }
+
+  bool WriteCabinetBytes(const void* bytes, std::size_t size) {
+    int err = 0;
+    const std::uint32_t n = static_cast<std::uint32_t>(size);
+    return write_(cab_, bytes, n, &err, pv_) == n || Fail(FCIERR_CAB_FILE, err);
+  }
+
+  // Moves the data already written so that it begins at offset to (not before where it begins now), from its
+  // end backwards through the copy buffer and a second handle that reads the cabinet.
+  bool MoveData(std::uint64_t to) {
+    if (to == base_) return true;
+    const std::uint64_t by = to - base_;
+    int err = 0;
+    CABHANDLE in = dataBytes_ == 0 ? -1 : open_(cabPath_.c_str(), CAB_O_RDONLY | CAB_O_BINARY, 0, &err, pv_);
+    if (dataBytes_ != 0 && in == -1) return Fail(FCIERR_CAB_FILE, err);
+    bool ok = true;
+    for (std::uint64_t end = base_ + dataBytes_; ok && end > base_;) {
+      const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::uint64_t>(kCopyBufferSize, end - base_));
+      end -= n;
+      ok = (seek_(in, static_cast<long>(end), SEEK_SET, &err, pv_) == static_cast<long>(end) &&
+            read_(in, copy_, n, &err, pv_) == n) ||
+           Fail(FCIERR_CAB_FILE, err);
+      ok = ok && SeekCabinet(end + by) && WriteCabinetBytes(copy_, n);
+    }
+    if (in != -1) close_(in, &err, pv_);
+    base_ = to;
+    return ok && SeekCabinet(base_ + dataBytes_);
+  }
+
+  // Closes and deletes a cabinet that is not complete: no half-written cabinet stays behind.
+  void DiscardCabinet() {
+    if (cab_ == -1) return;
+    int err = 0;
+    close_(cab_, &err, pv_);
+    cab_ = -1;
+    delete_(cabPath_.c_str(), &err, pv_);
+  }
+
+  // Writes what is gathered as the cabinet ccab_ names, linked to next when given: the records in front of the
+  // data, which moves only where they do not fit in front of it.
   bool WriteCabinet(const CCAB* next) {
     Header h = MakeHeader(next);
     const std::uint64_t headerBytes = HeaderBytes(h);
     h.filesOffset = static_cast<std::uint32_t>(headerBytes + kFolderEntrySize * folders_.size());
-    const std::uint64_t dataStart = h.filesOffset + entryBytes_;
+    const std::uint64_t records = h.filesOffset + entryBytes_;
+    const std::uint64_t dataStart = std::max(records, cab_ == -1 ? 0 : base_);
     const std::uint64_t size = dataStart + dataBytes_;
     if (size > kMaxCabinetSize) return Fail(FCIERR_CAB_FORMAT_LIMIT);
     h.cabinetSize = static_cast<std::uint32_t>(size);
@@ -343,34 +403,25 @@ class Writer {
         return Fail(FCIERR_USER_ABORT);
       }
     }
+    if (cab_ == -1) {
+      if (!OpenCabinet()) return false;
+      base_ = records;
+    }
+    bool ok = MoveData(dataStart) && SeekCabinet(0) && WriteRecords(h, dataStart);
     int err = 0;
-    if (temp_ != -1) {
-      CABHANDLE t = temp_;
-      temp_ = -1;
-      if (close_(t, &err, pv_) != 0) return Fail(FCIERR_TEMP_FILE, err);
-    }
-
-    std::string path = std::string(ccab_.szCabPath) + ccab_.szCab;
-    CABHANDLE cab = open_(path.c_str(), CAB_O_WRONLY | CAB_O_CREAT | CAB_O_TRUNC | CAB_O_BINARY,
-                          CAB_S_IREAD | CAB_S_IWRITE, &err, pv_);
-    if (cab == -1) return Fail(FCIERR_CAB_FILE, err);
-    bool ok = WriteRecords(cab, h, dataStart) && CopyData(cab);
+    CABHANDLE cab = cab_;
+    cab_ = -1;
     if (close_(cab, &err, pv_) != 0 && ok) ok = Fail(FCIERR_CAB_FILE, err);
-    if (!ok) {
-      delete_(path.c_str(), &err, pv_);  // no half-written cabinet stays behind
-      return false;
-    }
-    DiscardTemp();
-    return true;
+    if (!ok) delete_(cabPath_.c_str(), &err, pv_);  // no half-written cabinet stays behind
+    return ok;
   }
 
   // Header, folder and file records, through the copy buffer.
-  bool WriteRecords(CABHANDLE cab, const Header& h, std::uint64_t dataStart) {
+  bool WriteRecords(const Header& h, std::uint64_t dataStart) {
     std::size_t used = 0;
-    int err = 0;
     auto flush = [&]() {
       if (used == 0) return true;
-      if (write_(cab, copy_, static_cast<std::uint32_t>(used), &err, pv_) != used) return Fail(FCIERR_CAB_FILE, err);
+      if (!WriteCabinetBytes(copy_, used)) return false;
       used = 0;
       return true;
     };
@@ -409,32 +460,6 @@ class Writer {
     return flush();
   }
 
-  // The data blocks, from the temporary file into the cabinet.
-  bool CopyData(CABHANDLE cab) {
-    if (dataBytes_ == 0) return true;
-    int err = 0;
-    CABHANDLE t = open_(tempPath_.c_str(), CAB_O_RDONLY | CAB_O_BINARY, 0, &err, pv_);
-    if (t == -1) return Fail(FCIERR_TEMP_FILE, err);
-    std::uint64_t copied = 0;
-    bool ok = true;
-    for (;;) {
-      std::uint32_t n = read_(t, copy_, kCopyBufferSize, &err, pv_);
-      if (n == kReadError) {
-        ok = Fail(FCIERR_TEMP_FILE, err);
-        break;
-      }
-      if (n == 0) break;
-      if (write_(cab, copy_, n, &err, pv_) != n) {
-        ok = Fail(FCIERR_CAB_FILE, err);
-        break;
-      }
-      copied += n;
-    }
-    close_(t, &err, pv_);
-    if (ok && copied != dataBytes_) ok = Fail(FCIERR_TEMP_FILE);
-    return ok;
-  }
-
   std::uint32_t magic_ = kMagic;
   ERF* erf_;
   PFNFCIFILEPLACED placed_;
@@ -446,7 +471,6 @@ class Writer {
   PFNFCICLOSE close_;
   PFNFCISEEK seek_;
   PFNFCIDELETE delete_;
-  PFNFCIGETTEMPFILE tempName_;
   PFNFCIGETNEXTCABINET nextCab_ = nullptr;
   PFNFCISTATUS status_ = nullptr;
   CCAB ccab_;
@@ -461,8 +485,10 @@ class Writer {
   std::vector<Entry> files_;
   std::uint64_t entryBytes_ = 0;
   std::uint64_t dataBytes_ = 0;
-  CABHANDLE temp_ = -1;
-  std::string tempPath_;
+  CABHANDLE cab_ = -1;      // its file, open from its first data block on
+  std::string cabPath_;
+  std::uint64_t base_ = 0;  // where its data begins in the file
+  bool settled_ = false;    // the room in front of the data is settled
 
   // The open folder.
   bool folderOpen_ = false;
@@ -474,6 +500,7 @@ class Writer {
   MszipEncoder encoder_;
   unsigned char* block_ = nullptr;
   std::uint32_t fill_ = 0;
+  int startsInBlock_ = 0;  // files whose first byte lies in the unfinished block
   unsigned char* packed_ = nullptr;
   std::size_t packedSize_ = 0;
   unsigned char* copy_ = nullptr;
@@ -513,8 +540,9 @@ HFCI FCICreate(ERF* perf, PFNFCIFILEPLACED pfnfcifp, PFNFCIALLOC pfna,
   void* memory = pfna(sizeof(Writer));
   if (!memory) return fail(FCIERR_ALLOC_FAIL);
   try {
+    // The temporary-file callback is taken for the shape of the call: the cabinet is written in place.
     Writer* w = new (memory) Writer(perf, pfnfcifp, pfna, pfnf, pfnopen, pfnread, pfnwrite, pfnclose, pfnseek,
-                                    pfndelete, pfnfcigtf, *pccab, pv);
+                                    pfndelete, *pccab, pv);
     if (!w->Init()) {
       w->~Writer();
       pfnf(memory);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -32,10 +33,12 @@ struct StreamFile {
   enum class Kind { Source, Target, Sink } kind;
   CABHANDLE hf;
   Reader* reader;
-  unsigned char* buffer = nullptr;
+  unsigned char* buffer = nullptr;  // a Source's own; the Reader's one target buffer for a Target
+  std::size_t capacity = 0;
   std::size_t pos = 0, end = 0;  // Source: bytes pos..end are unread; Target: bytes 0..end wait to be written
   std::int64_t base = 0;         // Source: the file offset of buffer[0]
 };
+// The largest buffer of a file; a smaller one where the whole cabinet or the largest target is smaller.
 constexpr std::size_t kStreamBuffer = 256 * 1024;
 
 // libmspack copies its system record and frees memory without saying whose it is: the reader whose
@@ -106,27 +109,31 @@ class Reader {
       return nullptr;
     }
     void* memory = AllocThunk(nullptr, sizeof(StreamFile));
-    unsigned char* buffer = nullptr;
-    if (memory && file.kind != StreamFile::Kind::Sink) {
-      buffer = static_cast<unsigned char*>(AllocThunk(nullptr, kStreamBuffer));
-      if (!buffer) {
+    if (memory && file.kind == StreamFile::Kind::Source) {
+      file.capacity = r->sourceBuffer_;
+      file.buffer = static_cast<unsigned char*>(AllocThunk(nullptr, file.capacity));
+      if (!file.buffer) {
         FreeThunk(memory);
         memory = nullptr;
       }
+    } else if (file.kind == StreamFile::Kind::Target) {
+      file.buffer = r->targetBuffer_;
+      file.capacity = r->targetBufferSize_;
     }
     if (!memory) {
       if (file.kind == StreamFile::Kind::Source) r->close_(file.hf);
       return nullptr;
     }
-    file.buffer = buffer;
     return reinterpret_cast<mspack_file*>(new (memory) StreamFile(file));
   }
   static void CloseThunk(mspack_file* f) {
     StreamFile* file = F(f);
     // The target stays open: the caller closes it when it is told the file is done.
-    if (file->kind == StreamFile::Kind::Source) file->reader->close_(file->hf);
+    if (file->kind == StreamFile::Kind::Source) {
+      file->reader->close_(file->hf);
+      FreeThunk(file->buffer);
+    }
     if (file->kind == StreamFile::Kind::Target) Flush(file);
-    FreeThunk(file->buffer);
     FreeThunk(file);
   }
   static int ReadThunk(mspack_file* f, void* buffer, int bytes) {
@@ -139,7 +146,7 @@ class Reader {
       if (file->pos == file->end) {
         file->base += static_cast<std::int64_t>(file->end);
         file->pos = file->end = 0;
-        std::uint32_t n = file->reader->read_(file->hf, file->buffer, static_cast<std::uint32_t>(kStreamBuffer));
+        std::uint32_t n = file->reader->read_(file->hf, file->buffer, static_cast<std::uint32_t>(file->capacity));
         if (n == kError) return -1;
         if (n == 0) break;
         file->end = n;
@@ -178,8 +185,8 @@ class Reader {
     if (file->kind == StreamFile::Kind::Sink) return bytes;
     if (file->kind != StreamFile::Kind::Target) return -1;
     const std::size_t size = static_cast<std::size_t>(bytes);
-    if (file->end + size > kStreamBuffer && !Flush(file)) return -1;
-    if (size >= kStreamBuffer) return WriteOut(file, buffer, size) ? bytes : -1;
+    if (file->end + size > file->capacity && !Flush(file)) return -1;
+    if (size >= file->capacity) return WriteOut(file, buffer, size) ? bytes : -1;
     std::memcpy(file->buffer + file->end, buffer, size);
     file->end += size;
     return bytes;
@@ -249,11 +256,29 @@ class Reader {
   mspack_system system_{};
   CABHANDLE target_ = -1;
   bool writeFailed_ = false;
+  std::size_t sourceBuffer_ = kStreamBuffer;  // for each reading of a cabinet
+  unsigned char* targetBuffer_ = nullptr;     // one for all the targets of a copy
+  std::size_t targetBufferSize_ = 0;
   // Offsets of the data blocks whose checksums the check pass has verified (sorted).
   std::vector<std::uint64_t> verified_;
+  // Folders (by index) whose blocks the check pass found to hold their data as it is (stored blocks), where
+  // a file's bytes are copied from the cabinet without decoding.
+  struct PlainBlock {
+    std::uint64_t offset;  // of the data in the cabinet
+    std::uint64_t start;   // in the folder's data
+    std::uint32_t size;
+  };
+  struct PlainFolder {
+    bool plain = false;
+    std::vector<PlainBlock> blocks;
+  };
+  std::vector<PlainFolder> plain_;
+  bool CopyPlain(const PlainFolder& folder, std::uint64_t offset, std::uint64_t length, CABHANDLE in,
+                 CABHANDLE out);
 };
 
 struct Reader::Job {
+  std::string path;  // of the first cabinet
   mscab_decompressor* cabd = nullptr;
   mscabd_cabinet* first = nullptr;
   std::vector<std::string> names;  // CP932, in the order of first->files
@@ -263,13 +288,20 @@ struct Reader::Job {
 bool Reader::ReadHeader(const std::string& path, Header& h) {
   CABHANDLE hf = open_(path.c_str(), CAB_O_RDONLY | CAB_O_BINARY | CAB_O_SEQUENTIAL, 0);
   if (hf == -1) return Fail(FDIERROR_CABINET_NOT_FOUND);
-  std::vector<unsigned char> head(kLongestHeader);
+  // The fixed part first; the rest of the longest header only where its flags say that more follows.
+  std::vector<unsigned char> head(kHeaderSize);
   std::size_t size = 0;
-  while (size < head.size()) {
-    std::uint32_t n = read_(hf, head.data() + size, static_cast<std::uint32_t>(head.size() - size));
-    if (n == kError || n == 0) break;
-    size += n;
-  }
+  auto readUpTo = [&](std::size_t want) {
+    head.resize(want);
+    while (size < head.size()) {
+      std::uint32_t n = read_(hf, head.data() + size, static_cast<std::uint32_t>(head.size() - size));
+      if (n == kError || n == 0) break;
+      size += n;
+    }
+  };
+  readUpTo(kHeaderSize);
+  constexpr std::uint16_t kMore = kFlagPrevCabinet | kFlagNextCabinet | kFlagReservePresent;
+  if (size == kHeaderSize && (Get16(head.data() + 30) & kMore) != 0) readUpTo(kLongestHeader);
   close_(hf);
   if (size >= kHeaderSize && std::memcmp(head.data(), "MSCF", 4) == 0 && head[25] != 1) {
     return Fail(FDIERROR_UNKNOWN_CABINET_VERSION);
@@ -284,7 +316,9 @@ bool Reader::ReadHeader(const std::string& path, Header& h) {
 // Buffered reading of a cabinet through the caller's callbacks.
 class Reader::Input {
  public:
-  explicit Input(Reader& r) : r_(r) {}
+  // capacity: at most kBuffer, at least what one block takes.
+  Input(Reader& r, std::size_t capacity)
+      : r_(r), capacity_(std::clamp(capacity, kLeast, kBuffer)), buffer_(new unsigned char[capacity_]) {}
   ~Input() {
     if (hf_ != -1) r_.close_(hf_);
   }
@@ -298,20 +332,21 @@ class Reader::Input {
     return r_.seek_(hf_, static_cast<long>(offset), SEEK_SET) == static_cast<long>(offset);
   }
   std::uint64_t Offset() const { return base_ + pos_; }
-  // The next n bytes (n <= kBuffer), valid until the next call; nullptr when the file ends first.
+  // The next n bytes (n <= kLeast), valid until the next call; nullptr when the file ends first.
   const unsigned char* Take(std::size_t n) {
+    if (n > capacity_) return nullptr;
     if (end_ - pos_ < n) {
-      std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+      std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
       end_ -= pos_;
       base_ += pos_;
       pos_ = 0;
       while (end_ < n) {
-        std::uint32_t got = r_.read_(hf_, buffer_.data() + end_, static_cast<std::uint32_t>(kBuffer - end_));
+        std::uint32_t got = r_.read_(hf_, buffer_.get() + end_, static_cast<std::uint32_t>(capacity_ - end_));
         if (got == kError || got == 0) return nullptr;
         end_ += got;
       }
     }
-    const unsigned char* p = buffer_.data() + pos_;
+    const unsigned char* p = buffer_.get() + pos_;
     pos_ += n;
     return p;
   }
@@ -327,11 +362,13 @@ class Reader::Input {
   }
 
   static constexpr std::size_t kBuffer = 256 * 1024;
+  static constexpr std::size_t kLeast = 64 * 1024;  // a data block with the largest reserve, a record
 
  private:
   Reader& r_;
   CABHANDLE hf_ = -1;
-  std::vector<unsigned char> buffer_ = std::vector<unsigned char>(kBuffer);
+  std::size_t capacity_;
+  std::unique_ptr<unsigned char[]> buffer_;  // not cleared: bytes are read into it before they are looked at
   std::size_t pos_ = 0, end_ = 0;
   std::uint64_t base_ = 0;  // the file offset of buffer_[0]
   std::string text_;
@@ -343,21 +380,23 @@ class Reader::Input {
 Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
   constexpr std::uint32_t kLargestBlock = kBlockSize + 6144;
   if (h.flags & (kFlagPrevCabinet | kFlagNextCabinet)) return Verdict::Undecided;
-  Input in(*this);
+  Input in(*this, h.cabinetSize);
   if (!in.Open(path)) return Verdict::Damaged;
   const std::uint64_t foldersAt = kHeaderSize + ((h.flags & kFlagReservePresent) ? 4u + h.headerReserve : 0u);
   struct Folder {
     std::uint32_t start;
     std::uint16_t blocks;
+    std::uint16_t type;
     std::uint64_t filesEnd = 0;
   };
   std::vector<Folder> folders;
   std::vector<std::uint64_t> verified;
+  std::vector<PlainFolder> plain;
   if (!in.Seek(foldersAt)) return Verdict::Damaged;
   for (int i = 0; i < h.folderCount; ++i) {
     const unsigned char* p = in.Take(kFolderEntrySize + h.folderReserve);
     if (!p || (Get16(p + 6) & 0x000F) > 3) return Verdict::Damaged;
-    folders.push_back({Get32(p), Get16(p + 4)});
+    folders.push_back({Get32(p), Get16(p + 4), static_cast<std::uint16_t>(Get16(p + 6) & 0x000F)});
   }
   if (!in.Seek(h.filesOffset)) return Verdict::Damaged;
   for (int i = 0; i < h.fileCount; ++i) {
@@ -372,6 +411,8 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
   for (const Folder& f : folders) {
     if (!in.Seek(f.start)) return Verdict::Damaged;
     std::uint64_t data = 0;
+    PlainFolder& stored = plain.emplace_back();
+    stored.plain = f.type == kCompressNone || f.type == kCompressMszip;
     for (int b = 0; b < f.blocks; ++b) {
       const std::uint64_t at = in.Offset();
       const unsigned char* p = in.Take(kDataHeaderSize + h.dataReserve);
@@ -389,13 +430,26 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
         return Verdict::Damaged;
       }
       verified.push_back(at);
+      // The data as it is: a block of a folder without compression, or one stored deflate block (its final
+      // block, the length and its complement) in an MSZIP block.
+      const std::uint64_t dataAt = at + kDataHeaderSize + h.dataReserve;
+      if (f.type == kCompressNone && packed == unpacked) {
+        stored.blocks.push_back({dataAt, data, unpacked});
+      } else if (f.type == kCompressMszip && packed == unpacked + 7u && bytes[0] == 'C' && bytes[1] == 'K' &&
+                 bytes[2] == 0x01 && Get16(bytes + 3) == unpacked && Get16(bytes + 5) == (unpacked ^ 0xFFFFu)) {
+        stored.blocks.push_back({dataAt + 7, data, unpacked});
+      } else {
+        stored.plain = false;
+      }
       data += unpacked;
     }
     if (f.filesEnd > data) return Verdict::Damaged;
+    if (!stored.plain) stored.blocks.clear();
   }
   if (undecided) return Verdict::Undecided;
   std::sort(verified.begin(), verified.end());
   verified_ = std::move(verified);
+  plain_ = std::move(plain);
   return Verdict::Sound;
 }
 
@@ -450,6 +504,30 @@ bool Reader::Decode(Job& job) {
 }
 
 bool Reader::Unpack(Job& job, PFNFDINOTIFY notify, void* pv) {
+  // One buffer for every target, no larger than the largest needs.
+  std::size_t largest = 1;
+  for (mscabd_file* f = job.first->files; f; f = f->next) largest = std::max<std::size_t>(largest, f->length);
+  targetBufferSize_ = std::min(largest, kStreamBuffer);
+  targetBuffer_ = static_cast<unsigned char*>(alloc_(static_cast<std::uint32_t>(targetBufferSize_)));
+  if (!targetBuffer_) return Fail(FDIERROR_ALLOC_FAIL);
+  struct Release {
+    Reader& r;
+    ~Release() {
+      r.free_(r.targetBuffer_);
+      r.targetBuffer_ = nullptr;
+    }
+  } release{*this};
+  // The folders' indexes, for their plain data; and the cabinet, opened for it when a file needs it.
+  std::vector<const mscabd_folder*> folders;
+  for (const mscabd_folder* d = job.first->folders; d; d = d->next) folders.push_back(d);
+  CABHANDLE source = -1;
+  struct CloseSource {
+    Reader& r;
+    CABHANDLE& hf;
+    ~CloseSource() {
+      if (hf != -1) r.close_(hf);
+    }
+  } closeSource{*this, source};
   std::size_t i = 0;
   for (mscabd_file* f = job.first->files; f; f = f->next, ++i) {
     FDINOTIFICATION n{};
@@ -464,13 +542,24 @@ bool Reader::Unpack(Job& job, PFNFDINOTIFY notify, void* pv) {
     CABHANDLE hf = notify(fdintCOPY_FILE, &n);
     if (hf == -1) return Fail(FDIERROR_USER_ABORT);
     if (hf == 0) continue;
-    target_ = hf;
-    writeFailed_ = false;
-    int result = job.cabd->extract(job.cabd, f, "");
-    target_ = -1;
-    if (result != MSPACK_ERR_OK || writeFailed_) {
-      close_(hf);
-      return Fail(writeFailed_ || result == MSPACK_ERR_WRITE ? FDIERROR_TARGET_FILE : FDIERROR_CORRUPT_CABINET);
+    const std::size_t index =
+        static_cast<std::size_t>(std::find(folders.begin(), folders.end(), f->folder) - folders.begin());
+    if (index < plain_.size() && plain_[index].plain) {
+      if (source == -1) source = open_(job.path.c_str(), CAB_O_RDONLY | CAB_O_BINARY | CAB_O_SEQUENTIAL, 0);
+      writeFailed_ = false;
+      if (source == -1 || !CopyPlain(plain_[index], f->offset, f->length, source, hf)) {
+        close_(hf);
+        return Fail(writeFailed_ ? FDIERROR_TARGET_FILE : FDIERROR_CORRUPT_CABINET);
+      }
+    } else {
+      target_ = hf;
+      writeFailed_ = false;
+      int result = job.cabd->extract(job.cabd, f, "");
+      target_ = -1;
+      if (result != MSPACK_ERR_OK || writeFailed_) {
+        close_(hf);
+        return Fail(writeFailed_ || result == MSPACK_ERR_WRITE ? FDIERROR_TARGET_FILE : FDIERROR_CORRUPT_CABINET);
+      }
     }
     n.hf = hf;
     CABHANDLE done = notify(fdintCLOSE_FILE_INFO, &n);
@@ -479,11 +568,51 @@ bool Reader::Unpack(Job& job, PFNFDINOTIFY notify, void* pv) {
   return true;
 }
 
+// A file's bytes from plain blocks: read from the cabinet into the target buffer, written out as it fills.
+bool Reader::CopyPlain(const PlainFolder& folder, std::uint64_t offset, std::uint64_t length, CABHANDLE in,
+                       CABHANDLE out) {
+  auto block = std::upper_bound(folder.blocks.begin(), folder.blocks.end(), offset,
+                                [](std::uint64_t at, const PlainBlock& b) { return at < b.start; });
+  if (length == 0) return true;
+  if (block == folder.blocks.begin()) return false;
+  --block;
+  std::size_t fill = 0;
+  auto flush = [&]() {
+    const std::uint32_t n = static_cast<std::uint32_t>(fill);
+    fill = 0;
+    if (write_(out, targetBuffer_, n) == n) return true;
+    writeFailed_ = true;
+    return false;
+  };
+  std::int64_t position = -1;
+  while (length > 0) {
+    if (block == folder.blocks.end()) return false;
+    const std::uint64_t skip = offset - block->start;
+    const std::uint64_t take = std::min<std::uint64_t>({block->size - skip, length, targetBufferSize_ - fill});
+    const std::int64_t at = static_cast<std::int64_t>(block->offset + skip);
+    if (position != at && seek_(in, static_cast<long>(at), SEEK_SET) != at) return false;
+    const std::uint32_t n = static_cast<std::uint32_t>(take);
+    if (read_(in, targetBuffer_ + fill, n) != n) return false;
+    position = at + static_cast<std::int64_t>(take);
+    fill += n;
+    offset += take;
+    length -= take;
+    if (skip + take == block->size) ++block;
+    if (fill == targetBufferSize_ && !flush()) return false;
+  }
+  return fill == 0 || flush();
+}
+
 bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, void* pv) {
   if (!cabinet || !folder || !notify) return Fail(FDIERROR_BAD_ARGUMENT);
   std::string path = std::string(folder) + cabinet;
   Header h;
   if (!ReadHeader(path, h)) return false;
+  // A cabinet of its own is read through a buffer no larger than the cabinet.
+  constexpr std::size_t kLeastSource = 4096;
+  sourceBuffer_ = (h.flags & (kFlagPrevCabinet | kFlagNextCabinet))
+                      ? kStreamBuffer
+                      : std::clamp<std::size_t>(h.cabinetSize, kLeastSource, kStreamBuffer);
 
   char where[CB_MAX_CAB_PATH] = {};
   std::snprintf(where, sizeof where, "%s", folder);
@@ -502,6 +631,8 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
   g_active = this;
   verified_.clear();
   Job job;
+  job.path = path;
+  plain_.clear();
   bool ok = false;
   job.cabd = mspack_create_cab_decompressor(&system_);
   if (!job.cabd) {
@@ -524,6 +655,7 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
     mspack_destroy_cab_decompressor(job.cabd);
   }
   verified_.clear();
+  plain_.clear();
   g_active = outer;
   return ok;
 }

@@ -18,8 +18,11 @@ class MszipEncoder {
   bool ok() const { return compressor_ != nullptr; }
   // Room an encoded block of kBlockSize input bytes may need.
   std::size_t Bound() const;
-  // Encodes size (<= kBlockSize) bytes into out (Bound() bytes); gives the encoded length, 0 on failure.
-  std::size_t Encode(const unsigned char* in, std::size_t size, unsigned char* out, std::size_t capacity);
+  // Encodes size (<= kBlockSize) bytes into out (Bound() bytes); gives the encoded length, 0 on failure. Bytes
+  // that would not shrink are stored without a search for matches, unless compress says they go to the
+  // compressor whatever they look like.
+  std::size_t Encode(const unsigned char* in, std::size_t size, unsigned char* out, std::size_t capacity,
+                     bool compress = false);
 
  private:
   libdeflate_compressor* compressor_;

@@ -39,10 +39,14 @@ inline bool Now(LocalTime& out) { return CurrentClock().Now(out); }
 inline void Sleep(unsigned milliseconds) { CurrentClock().Sleep(milliseconds); }
 inline std::uint64_t TickMilliseconds() { return CurrentClock().TickMilliseconds(); }
 
-// Local time (the process's time zone) <-> file time. A local time that is no day of the calendar or no time of
-// day (month 13, 30 February, hour 24, second 60) does not convert.
+// Local time (the process's time zone) <-> file time, by the zone's rules as they were last loaded. A local time
+// that is no day of the calendar or no time of day (month 13, 30 February, hour 24, second 60) does not convert;
+// one that a change to summer time skips is taken as the time that many minutes after the change.
 bool LocalToFileTime(const LocalTime& local, FileTime& out);
 bool FileTimeToLocal(const FileTime& time, LocalTime& out);
+// Loads the time zone's rules again (the TZ variable, else the system's zone), as they are read once otherwise:
+// an operation that converts many times calls it once at its start.
+void LoadLocalTimeRules();
 
 // DOS date (bits 15-9 year-1980, 8-5 month, 4-0 day) and time (15-11 hour, 10-5 minute, 4-0 second/2).
 bool LocalToDos(const LocalTime& local, std::uint16_t& dosDate, std::uint16_t& dosTime);

@@ -68,6 +68,10 @@ bool Exists(const std::string& pathOrPattern);
 // Size of a regular file; -1 when it cannot be read.
 std::int64_t FileSize(const std::string& path);
 
+// A copy through a buffer moves this much at a time: larger pieces leave the processor's caches between the read
+// and the write and copy several times more slowly.
+inline constexpr std::size_t kCopyPiece = 1 << 20;
+
 enum class OpenMode {
   Read,         // "rb"
   Write,        // "wb": create or truncate
@@ -101,17 +105,25 @@ class File {
   std::int64_t Seek(std::int64_t offset, int whence);
   std::int64_t Size();
   bool Sync();
+  // Starts writing what the file holds to its device without waiting, so that a Sync later has less to wait for.
+  void StartWriteback();
   // Copies size bytes from source's position to this file's position, in the kernel where the system can
   // and the two positions lie alike in their pages (never for a file opened to append), else through
-  // buffer. Passes one read and one write fault point.
+  // buffer, at most kCopyPiece bytes at a time (a larger buffer is not used). Passes one read and one write
+  // fault point.
   bool CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bufferSize);
   bool Close();  // reports the failure of the last flush
+  // As SetFileTimes and SetAttributes of its path, without looking the path up again; a file that this
+  // object created has no hidden, system or archive bits to remove.
+  bool SetTimes(const FileTime* creation, const FileTime* lastWrite);
+  bool SetAttributes(std::uint32_t attributes);
 
  private:
   friend class TemporaryFile;
   friend bool OverwriteFile(const std::string& path, const void* data, std::size_t size);
-  explicit File(int fd);
+  File(int fd, bool created);
   int fd_;
+  bool created_;  // made by the open that gave this object
 };
 
 // Whole and partial files.

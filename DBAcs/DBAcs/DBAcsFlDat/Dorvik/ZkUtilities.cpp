@@ -298,18 +298,26 @@ int CZkUtilities::CopyFiles(std::int64_t offset, const std::string& source, cons
   auto out = platform::File::Open(destination, exists ? platform::OpenMode::Update : platform::OpenMode::Append);
   if (!out) return 0;
   if (exists && out->Seek(0, SEEK_END) < 0) return 0;
-  std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[kCopyChunkSize]());
-  if (!chunk) {
+  return CopyTail(*in, *out, size - offset) && out->Close() ? 1 : 0;
+}
+
+bool CZkUtilities::CopyTail(platform::File& in, platform::File& out, std::int64_t size, bool writeBack) {
+  if (size <= 0) return true;
+  // The copy goes through its buffer a piece at a time (or past it, in the kernel): a larger one, or one
+  // cleared first, would only cost its pages.
+  const std::size_t bufferSize = static_cast<std::size_t>(std::min<std::int64_t>(size, platform::kCopyPiece));
+  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bufferSize]);
+  if (!buffer) {
     ZK_LOG(0, "pCopyDataのcallocに失敗しました");
-    return 0;
+    return false;
   }
-  std::int64_t remaining = size - offset;
-  while (remaining > 0) {
-    std::size_t n = static_cast<std::size_t>(remaining < kCopyChunkSize ? remaining : kCopyChunkSize);
-    if (!out->CopyFrom(*in, n, chunk.get(), kCopyChunkSize)) return 0;
+  for (std::int64_t remaining = size; remaining > 0;) {
+    const std::size_t n = static_cast<std::size_t>(std::min(remaining, kCopyChunkSize));
+    if (!out.CopyFrom(in, n, buffer.get(), bufferSize)) return false;
+    if (writeBack) out.StartWriteback();
     remaining -= static_cast<std::int64_t>(n);
   }
-  return out->Close() ? 1 : 0;
+  return true;
 }
 
 int CZkUtilities::RemoveFile(const std::string& name) {

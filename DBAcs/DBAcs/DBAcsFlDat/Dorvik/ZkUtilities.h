@@ -49,6 +49,11 @@ class CZkUtilities {
   static int OverwriteBinaryData(const std::string& name, const void* data, std::int64_t size);
   // Appends source from offset to destination.
   static int CopyFiles(std::int64_t offset, const std::string& source, const std::string& destination);
+  // Copies size bytes from in's position to out's in chunks of at most kCopyChunkSize, through one buffer no
+  // larger than the copy uses (its allocation failure is logged). False on any failure.
+  // writeBack: each chunk starts on its way to the device as soon as it is copied (for a file that is flushed
+  // when it is complete).
+  static bool CopyTail(platform::File& in, platform::File& out, std::int64_t size, bool writeBack = false);
   static int RemoveFile(const std::string& name);
   // Gives an existing file normal attributes before it is replaced; a link is left as it is (it is replaced, and
   // what it points to is not touched). False when the attributes cannot be set.

@@ -1,8 +1,6 @@
 #include "ZkVekFileReplace.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <new>
 
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
@@ -131,17 +129,8 @@ int CZkVekFileReplace::WriteNewFile(const void* head, std::int64_t headSize, con
     auto in = platform::File::Open(tailSource, platform::OpenMode::Read);
     std::int64_t size = in ? in->Size() : -1;
     ok = size >= 0 && (tailOffset >= size || in->Seek(tailOffset, SEEK_SET) == tailOffset);
-    std::unique_ptr<unsigned char[]> chunk;
-    if (ok && tailOffset < size) {
-      chunk.reset(new (std::nothrow) unsigned char[CZkUtilities::kCopyChunkSize]);
-      if (!chunk) ZK_LOG(0, "pCopyDataのcallocに失敗しました");
-      ok = chunk != nullptr;
-    }
-    for (std::int64_t remaining = size - tailOffset; ok && remaining > 0;) {
-      std::size_t n = static_cast<std::size_t>(std::min(remaining, CZkUtilities::kCopyChunkSize));
-      ok = m_pNewFile->file().CopyFrom(*in, n, chunk.get(), static_cast<std::size_t>(CZkUtilities::kCopyChunkSize));
-      remaining -= static_cast<std::int64_t>(n);
-    }
+    // Flushed before it takes the estimate file's name: its bytes go to the device while the rest is copied.
+    ok = ok && CZkUtilities::CopyTail(*in, m_pNewFile->file(), size - tailOffset, true);
   }
   if (ok) {
     std::int64_t size = m_pNewFile->file().Size();

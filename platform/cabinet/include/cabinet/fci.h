@@ -1,9 +1,12 @@
 // Packing files into cabinet archives (libCABINET.so, module "CABINET").
 //
-// A context collects files into folders of MSZIP-compressed data blocks. The data of the cabinet in
-// progress goes to a temporary file; flushing writes the cabinet (header, folder and file entries, then
-// the data). A cabinet that would grow past CCAB::cb is closed and the rest continues in the next one,
-// whose name the next-cabinet callback gives. Every byte goes through the caller's callbacks.
+// A context collects files into folders of MSZIP data blocks (stored where the data would not shrink). The
+// data goes straight into the cabinet's file, created with its first block, behind room for the header,
+// folder and file entries, which flushing writes in front of it; where they outgrow that room the data is
+// moved behind them, read back through a second handle of the file (so the callbacks must not hold written
+// bytes back). No temporary file is made. A cabinet that would grow past CCAB::cb is closed and the rest
+// continues in the next one, whose name the next-cabinet callback gives. Every byte goes through the
+// caller's callbacks.
 #pragma once
 
 #include "cabinet/cabinet_types.h"
@@ -40,9 +43,9 @@ typedef uint16_t TCOMP;
 #define FCIERR_OPEN_SRC 1        // the open-information callback failed
 #define FCIERR_READ_SRC 2        // a source file could not be read, or changed size while it was read
 #define FCIERR_ALLOC_FAIL 3
-#define FCIERR_TEMP_FILE 4       // a temporary file could not be named, created, written or read
+#define FCIERR_TEMP_FILE 4       // a temporary file could not be made (not raised: none is made)
 #define FCIERR_BAD_COMPR_TYPE 5  // only MSZIP is written
-#define FCIERR_CAB_FILE 6        // the cabinet could not be created or written
+#define FCIERR_CAB_FILE 6        // the cabinet could not be created, written or read back
 #define FCIERR_USER_ABORT 7      // a callback asked to stop
 #define FCIERR_MCI_FAIL 8        // the compressor failed
 #define FCIERR_CAB_FORMAT_LIMIT 9  // a file, folder or cabinet beyond what the format can hold
@@ -65,7 +68,7 @@ typedef long (*PFNFCISEEK)(CABHANDLE hf, long dist, int seektype, int* err, void
 typedef int (*PFNFCIDELETE)(const char* pszFile, int* err, void* pv);                          // 0: deleted
 // A file entry has been committed to the cabinet pccab describes; -1 stops.
 typedef int (*PFNFCIFILEPLACED)(CCAB* pccab, const char* pszFile, long cbFile, int fContinuation, void* pv);
-// A unique temporary file name into pszTempName (cbTempName bytes); 0: none.
+// A unique temporary file name into pszTempName (cbTempName bytes); 0: none. (Taken, never called.)
 typedef int (*PFNFCIGETTEMPFILE)(char* pszTempName, int cbTempName, void* pv);
 // The settings of the next cabinet (iCab already counted up); 0 stops.
 typedef int (*PFNFCIGETNEXTCABINET)(CCAB* pccab, uint32_t cbPrevCab, void* pv);
@@ -92,7 +95,7 @@ CABAPI int FCIFlushCabinet(HFCI hfci, int fGetNextCab, PFNFCIGETNEXTCABINET pfnf
 // Closes the current folder; the next file starts a new one.
 CABAPI int FCIFlushFolder(HFCI hfci, PFNFCIGETNEXTCABINET pfnfcignc, PFNFCISTATUS pfnfcis);
 
-// Frees the context; what was not flushed is discarded and its temporary file deleted.
+// Frees the context; what was not flushed is discarded, and the cabinet it was going into deleted.
 CABAPI int FCIDestroy(HFCI hfci);
 
 #ifdef __cplusplus

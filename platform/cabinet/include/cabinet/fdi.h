@@ -2,7 +2,8 @@
 //
 // Reads cabinets of any producer (MSZIP, LZX, Quantum, stored) and cabinet sets. Before the first file is
 // handed out, every stored name is checked and all the data is decoded once: a cabinet with an unsafe
-// name or with data that does not decode gives FALSE before anything is written. Every byte goes
+// name or with data that does not decode gives FALSE before anything is written. A file in a folder whose
+// blocks all hold their data as it is (stored) is copied from the cabinet without decoding. Every byte goes
 // through the caller's callbacks.
 #pragma once
 
