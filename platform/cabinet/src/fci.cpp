@@ -19,13 +19,11 @@ constexpr std::size_t kCopyBufferSize = 256 * 1024;
 // The data blocks go straight into the cabinet file, behind room left for the records (header, folders and
 // files), which are written last. Until the data reaches kSettleAt, the room is what the records need so far,
 // and the data is moved behind the records when they grow (at most kSettleAt bytes, then once at the end): a
-// small cabinet comes out without a byte between its records and its data. Past kSettleAt the room is settled
-// with room to spare for records of kRoomFactor times the files and folders seen so far (at most kMostRoom):
-// room that stays unused is a gap that readers pass over, and only records that outgrow it make the data move
-// again.
+// small cabinet comes out without a byte between its records and its data. Past kSettleAt the room is settled,
+// with room for the records of a cabinet that goes on like this up to its size limit (at most kMostRoom): room
+// that stays unused is a gap that readers pass over, and only records that outgrow it make the data move again.
 constexpr std::uint64_t kSettleAt = 16u << 20;
-constexpr std::uint64_t kRoomFactor = 32;
-constexpr std::uint64_t kMostRoom = 64u << 10;
+constexpr std::uint64_t kMostRoom = 32u << 10;  // a gap of at most 0.2% of the data at kSettleAt
 // A block into which this many files begin is always compressed.
 constexpr int kManyStarts = 8;
 // Room kept in every size estimate for the names of a next cabinet and its disk.
@@ -262,11 +260,13 @@ class Writer {
     dataBytes_ += kDataHeaderSize + size;
     ++folders_.back().blocks;
     if (!settled_ && dataBytes_ >= kSettleAt) {
-      // Room that would take the cabinet past its limit is not left.
+      // The records grow with the data: as many times as the data may still grow (room that would take the
+      // cabinet past its limit is not left).
       const std::uint64_t estimate = EstimatedSize(), limit = Limit();
       const std::uint64_t fits = estimate < limit ? limit - estimate : 0;
       const std::uint64_t records = RecordBytes(MakeHeader(nullptr));
-      if (!MoveData(records + std::min({kMostRoom, kRoomFactor * records, fits}))) return false;
+      const std::uint64_t growth = records * ((fits + dataBytes_ - 1) / dataBytes_);
+      if (!MoveData(records + std::min({kMostRoom, growth, fits}))) return false;
       settled_ = true;
     }
     return true;
