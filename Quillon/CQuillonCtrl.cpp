@@ -4,6 +4,7 @@
 
 #include "CFormDialog.h"
 #include "CUploadDialog.h"
+#include "ChildDialogs.h"
 #include "ParamValues.h"
 #include "QuillonLib.h"
 #include "QuillonResources.h"
@@ -153,8 +154,8 @@ void CQuillonCtrl::DoPropExchange(controls::PropExchange& px) {
 int CQuillonCtrl::OnCreate() {
   if (COleControl::OnCreate() == -1) return -1;
   const ui::Rect whole = ui::RectAt(0, 0, kChildWidth, kChildHeight);
-  if (m_pFormDialog && m_pFormDialog->Create()) m_pFormDialog->Move(whole);
-  if (m_pUploadDialog && m_pUploadDialog->Create()) m_pUploadDialog->Move(whole);
+  controls::CreateChildDialog(m_pFormDialog, whole);
+  controls::CreateChildDialog(m_pUploadDialog, whole);
   ShowMode(m_nFuncID);
   return 0;
 }
@@ -165,14 +166,8 @@ void CQuillonCtrl::OnDestroy() {
 }
 
 void CQuillonCtrl::DestroyChildDialogs() {
-  if (m_pFormDialog) {
-    m_pFormDialog->Destroy();
-    m_pFormDialog.reset();
-  }
-  if (m_pUploadDialog) {
-    m_pUploadDialog->Destroy();
-    m_pUploadDialog.reset();
-  }
+  controls::DestroyChildDialog(m_pFormDialog);
+  controls::DestroyChildDialog(m_pUploadDialog);
 }
 
 void CQuillonCtrl::ShowMode(int mode) {

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "CUploadDialog.h"
+#include "ChildDialogs.h"
 #include "CVekSelectDialog.h"
 #include "ParamValues.h"
 #include "TamselLib.h"
@@ -107,8 +108,8 @@ int CTamselCtrl::OnCreate() {
   m_nMode = m_nStartMode;
   // The selection dialog first: the registration dialog's load in mode 4 goes through it.
   const ui::Rect whole = ui::RectAt(0, 0, kChildWidth, kChildHeight);
-  if (m_pSelectDialog && m_pSelectDialog->Create()) m_pSelectDialog->Move(whole);
-  if (m_pUploadDialog && m_pUploadDialog->Create()) m_pUploadDialog->Move(whole);
+  controls::CreateChildDialog(m_pSelectDialog, whole);
+  controls::CreateChildDialog(m_pUploadDialog, whole);
   ShowMode(m_nStartMode);
   return 0;
 }
@@ -120,14 +121,8 @@ void CTamselCtrl::OnDestroy() {
 
 void CTamselCtrl::DestroyChildDialogs() {
   // The registration dialog goes first: it loads through the selection dialog.
-  if (m_pUploadDialog) {
-    m_pUploadDialog->Destroy();
-    m_pUploadDialog.reset();
-  }
-  if (m_pSelectDialog) {
-    m_pSelectDialog->Destroy();
-    m_pSelectDialog.reset();
-  }
+  controls::DestroyChildDialog(m_pUploadDialog);
+  controls::DestroyChildDialog(m_pSelectDialog);
 }
 
 void CTamselCtrl::ShowMode(int mode) {
