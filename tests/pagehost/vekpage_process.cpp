@@ -12,7 +12,9 @@ VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>&
   const std::string errorFile = folder + "/vekpage-stderr.txt";
   // Each run has a profile of its own: a photo control keeps its working folders there, and one live form
   // holds them.
-  std::string command = "cd " + ShellQuote(folder) + " && HOME=" + ShellQuote(folder) +
+  // The leak checker's end-of-process pass sometimes crashes in a vekpage child under the sanitizer build (its
+  // tracer faults while the window system's threads wind down); the in-process tests keep the leak checks.
+  std::string command = "cd " + ShellQuote(folder) + " && ASAN_OPTIONS=detect_leaks=0 HOME=" + ShellQuote(folder) +
                         " VEK_REGISTRY=" + ShellQuote(registryFile) + " timeout 60 " + ShellQuote(VEKPAGE_PATH);
   for (const std::string& a : args) command += " " + ShellQuote(a);
   command += " 2>" + ShellQuote(errorFile) + " </dev/null";
