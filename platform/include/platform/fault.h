@@ -1,10 +1,11 @@
 // Fault injection for the file layer: every file operation passes one fault point of its kind, and a test can
-// make the Nth call of a kind fail (the call then fails as if the system refused it, with EIO).
+// make the Nth call of a kind fail (the call then fails as if the system refused it, with EIO). Loading a module
+// by name passes the point LoadModule, whose failure reads as a module that is not there (ENOENT).
 #pragma once
 
 namespace platform {
 
-enum class FileOp { Open, Read, Write, Rename, Delete, MakeFolder, Size, SetAttributes, Lock, kCount };
+enum class FileOp { Open, Read, Write, Rename, Delete, MakeFolder, Size, SetAttributes, Lock, LoadModule, kCount };
 
 // Arms the Nth (1-based) call of op, counted from now, to fail; n <= 0 disarms op.
 void FailNthCall(FileOp op, int n);
