@@ -40,9 +40,27 @@ std::string Normalize(std::string line, const std::string& dir) {
   return line;
 }
 
+// A folder whose path is as long in every run, so that the sizes of paths in the log are the same too.
+class FixedLengthFolder {
+ public:
+  FixedLengthFolder() {
+    char name[] = "/tmp/vek-export-logs-XXXXXX";
+    if (mkdtemp(name)) path_ = name;
+  }
+  ~FixedLengthFolder() {
+    if (!path_.empty()) Shell("rm -rf " + Quoted(path_));
+  }
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
 class ExportLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_FALSE(dir.path().empty());
     dorvik_test::ResetSettings();
     const std::string source = dir / "source";
     vek_fixture::MakeWorkTree(source, 3000);
@@ -66,7 +84,7 @@ class ExportLogTest : public ::testing::Test {
     ASSERT_EQ(OpenVekFile(vek.c_str(), work.c_str(), code), 1) << vek_fixture::Code(code);
   }
 
-  testing_support::TempFolder dir;
+  FixedLengthFolder dir;
   std::string vek, work, into, db;
 };
 
