@@ -7,6 +7,7 @@
 #include "Dorvik.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
+#include "ZkLogFrame.h"
 #include "ZkOperationSteps.h"
 #include "ZkUtilities.h"
 #include "ZkVekBufferAccess.h"
@@ -130,15 +131,15 @@ bool WriteHeaderInis(const std::string& work, const HeaderData& headerData, cons
 }
 
 // The cabinet unpacked into the work folder, then the temporary folder removed.
-int UnpackAndClean(const char* title, const std::string& work, const std::string& cabinet,
+int UnpackAndClean(const CZkLogFrame& frame, const std::string& work, const std::string& cabinet,
                    const std::string& tempFolder, char* pErrorCode) {
   ZK_LOG(2, "ＣＡＢファイル解凍");
   if (!CZkUtilities::UncompressFile(work, cabinet)) {
-    ZK_FAIL(title, zkerror::kUncompress, "ＣＡＢファイル解凍処理中にエラーが発生しました");
+    return frame.Fail(pErrorCode, zkerror::kUncompress, "ＣＡＢファイル解凍処理中にエラーが発生しました");
   }
   ZK_LOG(2, "展開用一時フォルダの削除");
   if (!CZkUtilities::ForceDeleteFolder(tempFolder)) {
-    ZK_FAIL(title, zkerror::kCabinetDelete, "ＣＡＢファイル削除中にエラーが発生しました");
+    return frame.Fail(pErrorCode, zkerror::kCabinetDelete, "ＣＡＢファイル削除中にエラーが発生しました");
   }
   return 1;
 }
@@ -153,183 +154,187 @@ CZkVekFileOperation::~CZkVekFileOperation() = default;
 // ---- Opening ----
 
 int CZkVekFileOperation::OpenVekFile(const char* pWorkPathName, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積保存ファイル展開";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("見積保存ファイル展開", "pWorkPathName->%s, pErrorCode->Address:%p",
+                               ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
   const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet =
       CZkUtilities::JoinPath(tempFolder, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
   std::unique_ptr<platform::FileLock> folderLock;
   if (!MakeTempFolder(work, tempFolder, folderLock)) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake,
+                      "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
   }
   TempFolderRemover remover(tempFolder);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
-  if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
+  if (!CZkUtilities::IsExistFile(work)) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   // Read in several steps: no change of the file may come between them.
   auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
-  if (!vekLock) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!vekLock) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(tempFolder, "EstimateData*.cab"));
 
   ZK_LOG(2, "見積保存ファイルヘッダ部の読み込み");
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
-    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
   Model model;
-  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                      Model::kSectionHeaderData, Model::kSectionHistoryData));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHeaderData,
+                           Model::kSectionHistoryData)) {
+    return frame.Fail();
+  }
   HeaderData headerData{};
   HeaderInfo headerInfo{};
   HistoryData historyData{};
-  ZK_STEP(kTitle, model.ReadHeaderData(&headerData, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHeaderInfo(&headerInfo, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHistoryData(&historyData, pErrorCode));
+  if (!model.ReadHeaderData(&headerData, pErrorCode)) return frame.Fail();
+  if (!model.ReadHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
+  if (!model.ReadHistoryData(&historyData, pErrorCode)) return frame.Fail();
   int count = 0;
-  ZK_STEP(kTitle, HistoryCountOf(model, count, pErrorCode));
+  if (!HistoryCountOf(model, count, pErrorCode)) return frame.Fail();
   const std::int64_t entriesSize = static_cast<std::int64_t>(Model::kHistoryInfoSize) * count;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, kHeadSize, entriesSize + Model::kEstimateData32Size, data)) {
-    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
-  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                      Model::kSectionHistoryInfo, Model::kSectionEstimateData32));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHistoryInfo,
+                           Model::kSectionEstimateData32)) {
+    return frame.Fail();
+  }
   std::vector<HistoryInfo> entries;
-  ZK_STEP(kTitle, CopyEntriesOut(model, entries, pErrorCode));
+  if (!CopyEntriesOut(model, entries, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> first32;
-  ZK_STEP(kTitle, ZkReadSized(first32, pErrorCode, [&](void* dest, int* size) {
-            return model.ReadEstimateData32(dest, size, pErrorCode);
-          }));
+  if (!ZkReadSized(first32, pErrorCode,
+                   [&](void* dest, int* size) { return model.ReadEstimateData32(dest, size, pErrorCode); })) {
+    return frame.Fail();
+  }
 
-  ZK_STEP(kTitle, WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode));
+  if (!WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode)) return frame.Fail();
 
   ZK_LOG(2, "ＣＡＢファイルの書き出し");
   ZK_LOG(3, "ＣＡＢファイル：%s", cabinet.c_str());
   if (!CZkUtilities::WriteBinaryData(cabinet, first32.data(), static_cast<std::int64_t>(first32.size())) ||
       !CZkUtilities::CopyFiles(kHeadSize + entriesSize + Model::kEstimateData32Size, m_strVekFileName, cabinet)) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, kTextCabinetWrite);
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake, kTextCabinetWrite);
   }
-  if (!UnpackAndClean(kTitle, work, cabinet, tempFolder, pErrorCode)) return 0;
+  if (!UnpackAndClean(frame, work, cabinet, tempFolder, pErrorCode)) return 0;
   remover.Disarm();
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekFileOperation::OpenVekFileOld(const char* pWorkPathName, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積保存ファイル展開（旧方式）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("見積保存ファイル展開（旧方式）", "pWorkPathName->%s, pErrorCode->Address:%p",
+                               ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
   const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet = CZkUtilities::JoinPath(tempFolder, "EstimateData.cab");
   std::unique_ptr<platform::FileLock> folderLock;
   if (!MakeTempFolder(work, tempFolder, folderLock)) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake,
+                      "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
   }
   TempFolderRemover remover(tempFolder);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
-  if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
+  if (!CZkUtilities::IsExistFile(work)) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   // Read in several steps: no change of the file may come between them.
   auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
-  if (!vekLock) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!vekLock) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
 
   std::vector<unsigned char> data;
-  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) {
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
+  }
   Model model;
-  ZK_STEP(kTitle, model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode));
+  if (!model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode)) return frame.Fail();
   std::vector<unsigned char>().swap(data);
   HeaderData headerData{};
   HeaderInfo headerInfo{};
   HistoryData historyData{};
-  ZK_STEP(kTitle, model.ReadHeaderData(&headerData, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHeaderInfo(&headerInfo, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHistoryData(&historyData, pErrorCode));
+  if (!model.ReadHeaderData(&headerData, pErrorCode)) return frame.Fail();
+  if (!model.ReadHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
+  if (!model.ReadHistoryData(&historyData, pErrorCode)) return frame.Fail();
   std::vector<HistoryInfo> entries;
-  ZK_STEP(kTitle, CopyEntriesOut(model, entries, pErrorCode));
+  if (!CopyEntriesOut(model, entries, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> archive;
-  ZK_STEP(kTitle, ZkReadSized(archive, pErrorCode, [&](void* dest, int* size) {
-            return model.ReadEstimateData(dest, size, pErrorCode);
-          }));
+  if (!ZkReadSized(archive, pErrorCode,
+                   [&](void* dest, int* size) { return model.ReadEstimateData(dest, size, pErrorCode); })) {
+    return frame.Fail();
+  }
 
-  ZK_STEP(kTitle, WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode));
+  if (!WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode)) return frame.Fail();
 
   ZK_LOG(2, "ＣＡＢファイルの書き出し");
   if (!CZkUtilities::WriteBinaryData(cabinet, archive.data(), static_cast<std::int64_t>(archive.size()))) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, kTextCabinetWrite);
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake, kTextCabinetWrite);
   }
   std::vector<unsigned char>().swap(archive);
-  if (!UnpackAndClean(kTitle, work, cabinet, tempFolder, pErrorCode)) return 0;
+  if (!UnpackAndClean(frame, work, cabinet, tempFolder, pErrorCode)) return 0;
   remover.Disarm();
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 // ---- History ----
 
 int CZkVekFileOperation::DeleteAllHistory(char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴情報一括削除";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
+  CZkLogFrame frame = ZK_FRAME("履歴情報一括削除", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
   auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  ZK_STEP(kTitle, lock != nullptr);
+  if (!lock) return frame.Fail();
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
-    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
   Model model;
-  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                      Model::kSectionHeaderData, Model::kSectionHistoryData));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHeaderData,
+                           Model::kSectionHistoryData)) {
+    return frame.Fail();
+  }
   int count = 0;
-  ZK_STEP(kTitle, HistoryCountOf(model, count, pErrorCode));
+  if (!HistoryCountOf(model, count, pErrorCode)) return frame.Fail();
   const std::int64_t archiveStart = kHeadSize + static_cast<std::int64_t>(Model::kHistoryInfoSize) * count;
-  ZK_STEP(kTitle, ClearHistory(model, pErrorCode));
-  ZK_STEP(kTitle, model.CheckBufferInterrelation(pErrorCode));
+  if (!ClearHistory(model, pErrorCode)) return frame.Fail();
+  if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
   std::vector<unsigned char> head;
-  ZK_STEP(kTitle, Serialise(model, Model::kSectionHistoryData, head, pErrorCode));
+  if (!Serialise(model, Model::kSectionHistoryData, head, pErrorCode)) return frame.Fail();
 
   CZkVekFileReplace replace(m_strVekFileName);
-  ZK_STEP(kTitle, replace.MakeBackup(pErrorCode));
+  if (!replace.MakeBackup(pErrorCode)) return frame.Fail();
   // The old bytes are read through the backup's name, which holds them whatever happens to the estimate's.
   const std::string& source = replace.BackupFileName().empty() ? m_strVekFileName : replace.BackupFileName();
   std::int64_t oldSize = platform::FileSize(source);
-  if (oldSize < 0) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (oldSize < 0) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   // A history block that the file does not hold whole is not the format: the archive would be lost.
-  if (oldSize < archiveStart) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
-  ZK_STEP(kTitle, replace.WriteNewFile(head.data(), static_cast<std::int64_t>(head.size()), source, archiveStart,
-                                       kHeadSize + (oldSize - archiveStart), pErrorCode));
-  ZK_STEP(kTitle, replace.Commit(pErrorCode));
-  ZK_LOG_OK(kTitle);
-  return 1;
+  if (oldSize < archiveStart) return frame.Fail(pErrorCode, zkerror::kVekFileFormat, kTextFormat);
+  if (!replace.WriteNewFile(head.data(), static_cast<std::int64_t>(head.size()), source, archiveStart,
+                            kHeadSize + (oldSize - archiveStart), pErrorCode)) {
+    return frame.Fail();
+  }
+  if (!replace.Commit(pErrorCode)) return frame.Fail();
+  return frame.Ok();
 }
 
 int CZkVekFileOperation::DeleteAllHistoryOld(char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴情報一括削除（旧方式）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
+  CZkLogFrame frame = ZK_FRAME("履歴情報一括削除（旧方式）", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
   auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  ZK_STEP(kTitle, lock != nullptr);
+  if (!lock) return frame.Fail();
   std::vector<unsigned char> data;
-  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) {
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
+  }
   Model model;
-  ZK_STEP(kTitle, model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode));
+  if (!model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode)) return frame.Fail();
   std::vector<unsigned char>().swap(data);
-  ZK_STEP(kTitle, ClearHistory(model, pErrorCode));
-  ZK_STEP(kTitle, model.CheckBufferInterrelation(pErrorCode));
+  if (!ClearHistory(model, pErrorCode)) return frame.Fail();
+  if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
   std::vector<unsigned char> image;
-  ZK_STEP(kTitle, ZkReadSized(image, pErrorCode,
-                              [&](void* dest, int* size) { return model.ReadBufferAllOld(dest, size, pErrorCode); }));
+  if (!ZkReadSized(image, pErrorCode,
+                   [&](void* dest, int* size) { return model.ReadBufferAllOld(dest, size, pErrorCode); })) {
+    return frame.Fail();
+  }
   // A new file under a temporary name renamed over the old one: the only copy is never cut short.
   if (!platform::ReplaceFileAtomically(m_strVekFileName, image.data(), image.size())) {
-    ZK_FAIL(kTitle, zkerror::kVekFileWrite, kTextVekWrite);
+    return frame.Fail(pErrorCode, zkerror::kVekFileWrite, kTextVekWrite);
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 // ---- Agreed lock ----
@@ -344,30 +349,28 @@ int CZkVekFileOperation::ReleaseAgreed(const char* pPassword, int nReleaseMode, 
 
 int CZkVekFileOperation::RewriteAgreed(const char* title, const char* pPassword, bool agreed, int nReleaseMode,
                                        char* pErrorCode) {
-  ZK_LOG_TITLE(title);
-  if (agreed) {
-    ZK_LOG_PARAM("pPassword->%s, pErrorCode->Address:%p", ZkText(pPassword), static_cast<void*>(pErrorCode));
-  } else {
-    ZK_LOG_PARAM("pPassword->%s, nReleaseMode->%d, pErrorCode->Address:%p", ZkText(pPassword), nReleaseMode,
-                 static_cast<void*>(pErrorCode));
-  }
-  ZK_LOG_START(title);
+  CZkLogFrame frame = agreed ? ZK_FRAME(title, "pPassword->%s, pErrorCode->Address:%p", ZkText(pPassword),
+                                        static_cast<void*>(pErrorCode))
+                             : ZK_FRAME(title, "pPassword->%s, nReleaseMode->%d, pErrorCode->Address:%p",
+                                        ZkText(pPassword), nReleaseMode, static_cast<void*>(pErrorCode));
   const std::string password = ZkText(pPassword);
   if (password.size() > static_cast<std::size_t>(kAgreedPasswordLimit)) {
-    ZK_FAIL(title, zkerror::kAgreedPasswordLength, "協定済みパスワードの長さが制限を超えています");
+    return frame.Fail(pErrorCode, zkerror::kAgreedPasswordLength, "協定済みパスワードの長さが制限を超えています");
   }
-  if (!m_bExist) ZK_FAIL(title, zkerror::kVekFileMissing, kTextVekPath);
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
   auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  ZK_STEP(title, lock != nullptr);
+  if (!lock) return frame.Fail();
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
-    ZK_FAIL(title, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
   Model model;
-  ZK_STEP(title, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                     Model::kSectionHeaderData, Model::kSectionHistoryData));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHeaderData,
+                           Model::kSectionHistoryData)) {
+    return frame.Fail();
+  }
   HeaderInfo headerInfo{};
-  ZK_STEP(title, model.ReadHeaderInfo(&headerInfo, pErrorCode));
+  if (!model.ReadHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
   if (agreed) {
     headerInfo.Agreed = 1;
     std::memset(headerInfo.AgreedPassword, 0, sizeof headerInfo.AgreedPassword);
@@ -378,33 +381,34 @@ int CZkVekFileOperation::RewriteAgreed(const char* title, const char* pPassword,
     } else {
       std::string stored(headerInfo.AgreedPassword, strnlen(headerInfo.AgreedPassword, kAgreedPasswordLimit));
       if (!EqualsIgnoringAsciiCase(stored, password)) {
-        ZK_FAIL(title, zkerror::kAgreedPasswordMismatch, "指定された協定済み解除パスワードが不正です");
+        return frame.Fail(pErrorCode, zkerror::kAgreedPasswordMismatch, "指定された協定済み解除パスワードが不正です");
       }
     }
     headerInfo.Agreed = 0;
     std::memset(headerInfo.AgreedPassword, 0, sizeof headerInfo.AgreedPassword);
   }
-  ZK_STEP(title, model.ReplaceHeaderInfo(&headerInfo, pErrorCode));
+  if (!model.ReplaceHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
 
   // The entries, so that the consistency check counts them. Without entries nothing is read: a read of
   // length 0 would take the whole archive.
   int count = 0;
-  ZK_STEP(title, HistoryCountOf(model, count, pErrorCode));
+  if (!HistoryCountOf(model, count, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> entries;
   if (count > 0 &&
       !CZkUtilities::ReadBinaryData(m_strVekFileName, Model::kHistoryInfoOffset,
                                     static_cast<std::int64_t>(Model::kHistoryInfoSize) * count, entries)) {
-    ZK_FAIL(title, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
-  ZK_STEP(title, model.SettingBuffer(entries.data(), static_cast<int>(entries.size()), pErrorCode,
-                                     Model::kSectionHistoryInfo, Model::kSectionHistoryInfo));
-  ZK_STEP(title, model.CheckBufferInterrelation(pErrorCode));
+  if (!model.SettingBuffer(entries.data(), static_cast<int>(entries.size()), pErrorCode, Model::kSectionHistoryInfo,
+                           Model::kSectionHistoryInfo)) {
+    return frame.Fail();
+  }
+  if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
   std::vector<unsigned char> head;
-  ZK_STEP(title, Serialise(model, Model::kSectionHeaderInfo, head, pErrorCode));
+  if (!Serialise(model, Model::kSectionHeaderInfo, head, pErrorCode)) return frame.Fail();
   // In place: the history and the archive behind the first 321 bytes are not touched.
   if (!CZkUtilities::OverwriteBinaryData(m_strVekFileName, head.data(), kHeadWithInfoSize)) {
-    ZK_FAIL(title, zkerror::kVekFileWrite, kTextVekWrite);
+    return frame.Fail(pErrorCode, zkerror::kVekFileWrite, kTextVekWrite);
   }
-  ZK_LOG_OK(title);
-  return 1;
+  return frame.Ok();
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "ZkLogFrame.h"
+
 class CZkWorkFolderOperation {
  public:
   static constexpr int kMaxHistoryCount = 5;  // entries a save writes at most, oldest first
@@ -34,10 +36,10 @@ class CZkWorkFolderOperation {
  private:
   struct SaveRecords;
   // Steps shared by both saves up to the packed cabinet.
-  int PrepareSave(const char* title, const void* pNewFileHeader, int nSaveMode, const void* pNewFileHistory,
+  int PrepareSave(const CZkLogFrame& frame, const void* pNewFileHeader, int nSaveMode, const void* pNewFileHistory,
                   const std::string& cabinet, SaveRecords& records, char* pErrorCode);
   // After the estimate file has been replaced: the cabinet removed, and the INI files too unless nSaveMode is 0.
-  int FinishSave(const char* title, const std::string& cabinet, int nSaveMode, char* pErrorCode);
+  int FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode, char* pErrorCode);
 
   // ---- Hand-over files and image data (ZkWorkFolderOperationLink.cpp) ----
  public:
@@ -60,7 +62,8 @@ class CZkWorkFolderOperation {
  private:
   std::string VistrelLinkFileName(const char* pVekFileName) const;
   // Ends a path query: the work folder must exist, then the path goes out by the size-query convention.
-  int DeliverPath(const char* title, const std::string& path, char* pBuffer, int* pByteSize, char* pErrorCode) const;
+  int DeliverPath(const CZkLogFrame& frame, const std::string& path, char* pBuffer, int* pByteSize,
+                  char* pErrorCode) const;
   // ---- end of hand-over files and image data ----
 
   std::string m_strWorkPathName;
