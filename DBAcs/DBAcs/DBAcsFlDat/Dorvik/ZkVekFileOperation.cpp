@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <source_location>
 #include <vector>
 
 #include "Dorvik.h"
@@ -92,11 +93,13 @@ class TempFolderRemover {
   ~TempFolderRemover() {
     if (m_armed && CZkUtilities::IsExistFile(m_folder)) CZkUtilities::ForceDeleteFolder(m_folder);
   }
+  // Armed once the folder is the opening's own: one that another opening holds is never removed.
+  void Arm() { m_armed = true; }
   void Disarm() { m_armed = false; }
 
  private:
   std::string m_folder;
-  bool m_armed = true;
+  bool m_armed = false;
 };
 
 // The work folder locked for the opening and its temporary folder made. A temporary folder that stands there
@@ -144,6 +147,41 @@ int UnpackAndClean(const CZkLogFrame& frame, const std::string& work, const std:
   return 1;
 }
 
+// The locks an opening holds: its work folder's and, shared, the estimate file's.
+struct OpeningLocks {
+  std::unique_ptr<platform::FileLock> folder;
+  std::unique_ptr<platform::FileLock> vek;
+};
+
+// The first steps of both openings: the temporary folder made (and from then on removed on failure), the
+// estimate file and the work folder there, the estimate file locked. Failures are logged as at where.
+int BeginOpening(const CZkLogFrame& frame, bool vekExists, const std::string& vek, const std::string& work,
+                 const std::string& tempFolder, OpeningLocks& locks, TempFolderRemover& remover, char* pErrorCode,
+                 const std::source_location& where = std::source_location::current()) {
+  if (!MakeTempFolder(work, tempFolder, locks.folder)) {
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake,
+                      "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）", where);
+  }
+  remover.Arm();
+  if (!vekExists) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath, where);
+  if (!CZkUtilities::IsExistFile(work)) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath, where);
+  // Read in several steps: no change of the file may come between them.
+  locks.vek = CZkUtilities::LockVekFile(vek, false);
+  if (!locks.vek) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead, where);
+  return 1;
+}
+
+// The first steps of every rewrite: the estimate file there and locked for the change. Failures are logged as at
+// where.
+int BeginChange(const CZkLogFrame& frame, bool vekExists, const std::string& vek,
+                std::unique_ptr<platform::FileLock>& lock, char* pErrorCode,
+                const std::source_location& where = std::source_location::current()) {
+  if (!vekExists) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath, where);
+  lock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
+  if (!lock) return frame.Fail(where);
+  return 1;
+}
+
 }  // namespace
 
 CZkVekFileOperation::CZkVekFileOperation(const char* pVekFileName)
@@ -160,17 +198,9 @@ int CZkVekFileOperation::OpenVekFile(const char* pWorkPathName, char* pErrorCode
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet =
       CZkUtilities::JoinPath(tempFolder, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
-  std::unique_ptr<platform::FileLock> folderLock;
-  if (!MakeTempFolder(work, tempFolder, folderLock)) {
-    return frame.Fail(pErrorCode, zkerror::kTempFolderMake,
-                      "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
-  }
+  OpeningLocks locks;
   TempFolderRemover remover(tempFolder);
-  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
-  if (!CZkUtilities::IsExistFile(work)) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
-  // Read in several steps: no change of the file may come between them.
-  auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
-  if (!vekLock) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
+  if (!BeginOpening(frame, m_bExist, m_strVekFileName, work, tempFolder, locks, remover, pErrorCode)) return 0;
   CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(tempFolder, "EstimateData*.cab"));
 
   ZK_LOG(2, "見積保存ファイルヘッダ部の読み込み");
@@ -226,17 +256,9 @@ int CZkVekFileOperation::OpenVekFileOld(const char* pWorkPathName, char* pErrorC
   const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet = CZkUtilities::JoinPath(tempFolder, "EstimateData.cab");
-  std::unique_ptr<platform::FileLock> folderLock;
-  if (!MakeTempFolder(work, tempFolder, folderLock)) {
-    return frame.Fail(pErrorCode, zkerror::kTempFolderMake,
-                      "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
-  }
+  OpeningLocks locks;
   TempFolderRemover remover(tempFolder);
-  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
-  if (!CZkUtilities::IsExistFile(work)) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
-  // Read in several steps: no change of the file may come between them.
-  auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
-  if (!vekLock) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
+  if (!BeginOpening(frame, m_bExist, m_strVekFileName, work, tempFolder, locks, remover, pErrorCode)) return 0;
 
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) {
@@ -275,9 +297,8 @@ int CZkVekFileOperation::OpenVekFileOld(const char* pWorkPathName, char* pErrorC
 
 int CZkVekFileOperation::DeleteAllHistory(char* pErrorCode) {
   CZkLogFrame frame = ZK_FRAME("履歴情報一括削除", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
-  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  if (!lock) return frame.Fail();
+  std::unique_ptr<platform::FileLock> lock;
+  if (!BeginChange(frame, m_bExist, m_strVekFileName, lock, pErrorCode)) return 0;
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
     return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
@@ -313,9 +334,8 @@ int CZkVekFileOperation::DeleteAllHistory(char* pErrorCode) {
 
 int CZkVekFileOperation::DeleteAllHistoryOld(char* pErrorCode) {
   CZkLogFrame frame = ZK_FRAME("履歴情報一括削除（旧方式）", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
-  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  if (!lock) return frame.Fail();
+  std::unique_ptr<platform::FileLock> lock;
+  if (!BeginChange(frame, m_bExist, m_strVekFileName, lock, pErrorCode)) return 0;
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) {
     return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
@@ -357,9 +377,8 @@ int CZkVekFileOperation::RewriteAgreed(const char* title, const char* pPassword,
   if (password.size() > static_cast<std::size_t>(kAgreedPasswordLimit)) {
     return frame.Fail(pErrorCode, zkerror::kAgreedPasswordLength, "協定済みパスワードの長さが制限を超えています");
   }
-  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath);
-  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  if (!lock) return frame.Fail();
+  std::unique_ptr<platform::FileLock> lock;
+  if (!BeginChange(frame, m_bExist, m_strVekFileName, lock, pErrorCode)) return 0;
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
     return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);

@@ -188,12 +188,12 @@ int CZkWorkFolderOperation::PrepareSave(const CZkLogFrame& frame, const void* pN
 }
 
 int CZkWorkFolderOperation::FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode,
-                                       char* pErrorCode) {
+                                       char* pErrorCode, const std::source_location& where) {
   ZK_LOG(2, "ＣＡＢファイルの削除");
   if (!CZkUtilities::RemoveFile(cabinet)) return frame.Fail(pErrorCode, zkerror::kCabinetDelete, kTextCabinetDelete);
   // An overwrite save leaves the work folder with the values it held before the save (its INI files were never
   // touched); any other save leaves it without them.
-  if (nSaveMode == 0) return 1;
+  if (nSaveMode == 0) return frame.Ok(where);
   ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの削除");
   const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
   const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
@@ -203,7 +203,7 @@ int CZkWorkFolderOperation::FinishSave(const CZkLogFrame& frame, const std::stri
   if (CZkUtilities::IsExistFile(historyIni) && !CZkUtilities::RemoveFile(historyIni)) {
     return frame.Fail(pErrorCode, zkerror::kHistoryIniDelete, "履歴部INIファイル削除中にエラーが発生しました");
   }
-  return 1;
+  return frame.Ok(where);
 }
 
 int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pNewFileHeader, int nSaveMode,
@@ -259,8 +259,7 @@ int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pN
   if (!replace.Commit(pErrorCode)) return frame.Fail();
   // From here on the new estimate file stands; what follows concerns the work folder only.
   cabinetRemover.Disarm();
-  if (!FinishSave(frame, cabinet, nSaveMode, pErrorCode)) return 0;
-  return frame.Ok();
+  return FinishSave(frame, cabinet, nSaveMode, pErrorCode);
 }
 
 int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void* pNewFileHeader, int nSaveMode,
@@ -303,8 +302,7 @@ int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void*
     return frame.Fail(pErrorCode, zkerror::kVekFileWrite, "見積保存ファイル書き出し中にエラーが発生しました");
   }
   cabinetRemover.Disarm();
-  if (!FinishSave(frame, cabinet, nSaveMode, pErrorCode)) return 0;
-  return frame.Ok();
+  return FinishSave(frame, cabinet, nSaveMode, pErrorCode);
 }
 
 // ---- Hand-over files and image data ----

@@ -2,6 +2,7 @@
 // behind the scrambled head of the estimate file). One object per exported call.
 #pragma once
 
+#include <source_location>
 #include <string>
 
 #include "ZkLogFrame.h"
@@ -38,8 +39,10 @@ class CZkWorkFolderOperation {
   // Steps shared by both saves up to the packed cabinet.
   int PrepareSave(const CZkLogFrame& frame, const void* pNewFileHeader, int nSaveMode, const void* pNewFileHistory,
                   const std::string& cabinet, SaveRecords& records, char* pErrorCode);
-  // After the estimate file has been replaced: the cabinet removed, and the INI files too unless nSaveMode is 0.
-  int FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode, char* pErrorCode);
+  // After the estimate file has been replaced: the cabinet removed, and the INI files too unless nSaveMode is 0;
+  // then the normal end of the save, logged as at where (the save).
+  int FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode, char* pErrorCode,
+                 const std::source_location& where = std::source_location::current());
 
   // ---- Hand-over files and image data (ZkWorkFolderOperationLink.cpp) ----
  public:
