@@ -56,20 +56,30 @@ bool Serialise(Model& model, int lastSection, std::vector<unsigned char>& image,
                      [&](void* dest, int* size) { return model.ReadBuffer(dest, size, pErrorCode, lastSection); });
 }
 
-// The header parts of a model emptied of its history: no entries, lengths and the History value to match.
-bool ClearHistory(Model& model, char* pErrorCode) {
+// The estimate's header parts as caller records.
+struct HeaderParts {
   HeaderData headerData{};
   HeaderInfo headerInfo{};
   HistoryData historyData{};
-  if (!model.ReadHeaderData(&headerData, pErrorCode) || !model.ReadHeaderInfo(&headerInfo, pErrorCode) ||
-      !model.ReadHistoryData(&historyData, pErrorCode)) {
-    return false;
-  }
-  headerData.HistoryDataLength = Model::kHistoryDataSize;
-  headerInfo.History = 0;
-  historyData.HistoryInfoCount = 0;
-  return model.ReplaceHeaderData(&headerData, pErrorCode) && model.ReplaceHeaderInfo(&headerInfo, pErrorCode) &&
-         model.ReplaceHistoryData(&historyData, pErrorCode) && model.ReplaceHistoryInfo(nullptr, 0, pErrorCode);
+  std::vector<HistoryInfo> entries;
+};
+
+// The three header records of a parsed model (not the entries).
+bool CopyHeadersOut(Model& model, HeaderParts& parts, char* pErrorCode) {
+  return model.ReadHeaderData(&parts.headerData, pErrorCode) && model.ReadHeaderInfo(&parts.headerInfo, pErrorCode) &&
+         model.ReadHistoryData(&parts.historyData, pErrorCode);
+}
+
+// The header parts of a model emptied of its history: no entries, lengths and the History value to match.
+bool ClearHistory(Model& model, char* pErrorCode) {
+  HeaderParts parts;
+  if (!CopyHeadersOut(model, parts, pErrorCode)) return false;
+  parts.headerData.HistoryDataLength = Model::kHistoryDataSize;
+  parts.headerInfo.History = 0;
+  parts.historyData.HistoryInfoCount = 0;
+  return model.ReplaceHeaderData(&parts.headerData, pErrorCode) &&
+         model.ReplaceHeaderInfo(&parts.headerInfo, pErrorCode) &&
+         model.ReplaceHistoryData(&parts.historyData, pErrorCode) && model.ReplaceHistoryInfo(nullptr, 0, pErrorCode);
 }
 
 // The history count of a model whose history header is parsed; negative counts are not the format.
@@ -125,12 +135,12 @@ bool CopyEntriesOut(Model& model, std::vector<HistoryInfo>& entries, char* pErro
 }
 
 // HeaderDt.ini and HistryDt.ini of the work folder from the estimate file's header parts.
-bool WriteHeaderInis(const std::string& work, const HeaderData& headerData, const HeaderInfo& headerInfo,
-                     const HistoryData& historyData, const std::vector<HistoryInfo>& entries, char* pErrorCode) {
+bool WriteHeaderInis(const std::string& work, const HeaderParts& parts, char* pErrorCode) {
   ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの書き出し");
   CZkWorkFolderAccess access(work.c_str());
-  return access.WriteFileHeaderINI(&headerData, &headerInfo, pErrorCode) == 1 &&
-         access.WriteFileHistoryINI(&historyData, entries.data(), static_cast<int>(entries.size()), pErrorCode) == 1;
+  return access.WriteFileHeaderINI(&parts.headerData, &parts.headerInfo, pErrorCode) == 1 &&
+         access.WriteFileHistoryINI(&parts.historyData, parts.entries.data(), static_cast<int>(parts.entries.size()),
+                                    pErrorCode) == 1;
 }
 
 // The cabinet unpacked into the work folder, then the temporary folder removed.
@@ -213,12 +223,8 @@ int CZkVekFileOperation::OpenVekFile(const char* pWorkPathName, char* pErrorCode
                            Model::kSectionHistoryData)) {
     return frame.Fail();
   }
-  HeaderData headerData{};
-  HeaderInfo headerInfo{};
-  HistoryData historyData{};
-  if (!model.ReadHeaderData(&headerData, pErrorCode)) return frame.Fail();
-  if (!model.ReadHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
-  if (!model.ReadHistoryData(&historyData, pErrorCode)) return frame.Fail();
+  HeaderParts parts;
+  if (!CopyHeadersOut(model, parts, pErrorCode)) return frame.Fail();
   int count = 0;
   if (!HistoryCountOf(model, count, pErrorCode)) return frame.Fail();
   const std::int64_t entriesSize = static_cast<std::int64_t>(Model::kHistoryInfoSize) * count;
@@ -229,15 +235,14 @@ int CZkVekFileOperation::OpenVekFile(const char* pWorkPathName, char* pErrorCode
                            Model::kSectionEstimateData32)) {
     return frame.Fail();
   }
-  std::vector<HistoryInfo> entries;
-  if (!CopyEntriesOut(model, entries, pErrorCode)) return frame.Fail();
+  if (!CopyEntriesOut(model, parts.entries, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> first32;
   if (!ZkReadSized(first32, pErrorCode,
                    [&](void* dest, int* size) { return model.ReadEstimateData32(dest, size, pErrorCode); })) {
     return frame.Fail();
   }
 
-  if (!WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode)) return frame.Fail();
+  if (!WriteHeaderInis(work, parts, pErrorCode)) return frame.Fail();
 
   ZK_LOG(2, "ＣＡＢファイルの書き出し");
   ZK_LOG(3, "ＣＡＢファイル：%s", cabinet.c_str());
@@ -267,21 +272,16 @@ int CZkVekFileOperation::OpenVekFileOld(const char* pWorkPathName, char* pErrorC
   Model model;
   if (!model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode)) return frame.Fail();
   std::vector<unsigned char>().swap(data);
-  HeaderData headerData{};
-  HeaderInfo headerInfo{};
-  HistoryData historyData{};
-  if (!model.ReadHeaderData(&headerData, pErrorCode)) return frame.Fail();
-  if (!model.ReadHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
-  if (!model.ReadHistoryData(&historyData, pErrorCode)) return frame.Fail();
-  std::vector<HistoryInfo> entries;
-  if (!CopyEntriesOut(model, entries, pErrorCode)) return frame.Fail();
+  HeaderParts parts;
+  if (!CopyHeadersOut(model, parts, pErrorCode)) return frame.Fail();
+  if (!CopyEntriesOut(model, parts.entries, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> archive;
   if (!ZkReadSized(archive, pErrorCode,
                    [&](void* dest, int* size) { return model.ReadEstimateData(dest, size, pErrorCode); })) {
     return frame.Fail();
   }
 
-  if (!WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode)) return frame.Fail();
+  if (!WriteHeaderInis(work, parts, pErrorCode)) return frame.Fail();
 
   ZK_LOG(2, "ＣＡＢファイルの書き出し");
   if (!CZkUtilities::WriteBinaryData(cabinet, archive.data(), static_cast<std::int64_t>(archive.size()))) {
