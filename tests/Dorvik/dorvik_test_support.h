@@ -48,16 +48,16 @@ using testing_support::MakeVek;
 
 // A text field as the caller sees it: the bytes up to the first NUL, at most the field's width.
 template <std::size_t N>
-std::string FieldText(const char (&field)[N]) {
+std::string Text(const char (&field)[N]) {
   return std::string(field, strnlen(field, N));
 }
 
 // The header information of the tests' estimate, as read from a file or from HeaderDt.ini: every field but
 // AcceptNo, CarName and AgreedPassword, which the tests give values of their own.
 inline void ExpectEstimateHeaderInfo(const HeaderInfo& h) {
-  EXPECT_EQ(FieldText(h.GroupKey), "グループＡ");
-  EXPECT_EQ(FieldText(h.SelfName), "株式会社　見積工房");
-  EXPECT_EQ(FieldText(h.CustomerName), "山田　太郎");
+  EXPECT_EQ(Text(h.GroupKey), "グループＡ");
+  EXPECT_EQ(Text(h.SelfName), "株式会社　見積工房");
+  EXPECT_EQ(Text(h.CustomerName), "山田　太郎");
   EXPECT_EQ(h.GarageInDate.Year, 2024);
   EXPECT_EQ(h.GarageInDate.Month, 5);
   EXPECT_EQ(h.GarageInDate.Day, 1);
@@ -75,11 +75,11 @@ inline void ExpectEstimateHeaderInfo(const HeaderInfo& h) {
   EXPECT_EQ(h.TaxKind, 2);
   EXPECT_EQ(h.History, 5);
   EXPECT_EQ(h.Agreed, 1);
-  EXPECT_EQ(FieldText(h.CarNoDepartment), "品川");
-  EXPECT_EQ(FieldText(h.CarNoDivision), "３３０");
-  EXPECT_EQ(FieldText(h.CarNoBusiness), "あ");
-  EXPECT_EQ(FieldText(h.CarNoSerial), "１２－３４");
-  EXPECT_EQ(FieldText(h.ai21_OrderNo), "ORD001");
+  EXPECT_EQ(Text(h.CarNoDepartment), "品川");
+  EXPECT_EQ(Text(h.CarNoDivision), "３３０");
+  EXPECT_EQ(Text(h.CarNoBusiness), "あ");
+  EXPECT_EQ(Text(h.CarNoSerial), "１２－３４");
+  EXPECT_EQ(Text(h.ai21_OrderNo), "ORD001");
   EXPECT_EQ(h.ai21_AdoptedDate.Year, 2024);
   EXPECT_EQ(h.ai21_AdoptedDate.Month, 6);
   EXPECT_EQ(h.ai21_AdoptedDate.Day, 2);

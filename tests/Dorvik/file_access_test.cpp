@@ -17,11 +17,7 @@ namespace {
 
 std::string Code(const char* code) { return std::string(code, strnlen(code, 10)); }
 
-// A text field as the caller sees it: the bytes up to the first NUL, at most the field's width.
-template <std::size_t N>
-std::string Text(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
-}
+using dorvik_test::Text;
 
 const char kHeaderFields[] = R"("header_info": {
   "AcceptNo": "受付２０２４－０５０１－０００１", "GroupKey": "グループＡ", "SelfName": "株式会社　見積工房",

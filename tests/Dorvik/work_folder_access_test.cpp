@@ -21,10 +21,7 @@ namespace {
 
 std::string Code(const char* code) { return std::string(code, strnlen(code, 10)); }
 
-template <std::size_t N>
-std::string Text(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
-}
+using dorvik_test::Text;
 
 template <std::size_t N>
 void Put(char (&field)[N], const std::string& text) {
