@@ -1,7 +1,9 @@
 #include "cab_test_support.h"
 
+#include <signal.h>
 #include <stdio.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +18,42 @@ int Shell(const std::string& command, std::string* output) {
 }
 
 std::string Quote(const std::string& s) { return testing_support::ShellQuote(s); }
+
+std::string MakeSet(const std::string& scenario, const std::string& out, const std::string& firstNext) {
+  const std::string generator = Quote(testing_support::SourceDir() + "/tests/fixtures/make_cab_set.py");
+  if (!firstNext.empty()) {
+    if (Shell("python3 " + generator + " " + Quote(scenario) + " " + Quote(out) + " --first-next " +
+              Quote(firstNext)) != 0) {
+      return {};
+    }
+  } else {
+    // Every scenario once per process (the interpreter takes a while to start), then copied.
+    static testing_support::TempFolder all;
+    static const bool made = Shell("python3 " + generator + " --all " + Quote(all / "sets")) == 0;
+    std::error_code error;
+    if (!made) return {};
+    std::filesystem::copy(all / ("sets/" + scenario), out, std::filesystem::copy_options::recursive, error);
+    if (error) return {};
+  }
+  return testing_support::ReadRaw(out + "/first.txt");
+}
+
+int InChild(const std::function<int()>& work, unsigned seconds) {
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) _exit(work());
+  if (child < 0) return -1;
+  int status = 0;
+  for (unsigned waited = 0; waitpid(child, &status, WNOHANG) == 0; waited += 10) {
+    if (waited >= seconds * 1000) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return -1;
+    }
+    usleep(10000);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 namespace {
 
