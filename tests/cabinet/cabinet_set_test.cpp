@@ -51,7 +51,9 @@ class CabinetSet : public ::testing::Test {
       FdiRun run(t / "out/");
       EXPECT_EQ(run.Copy(folder, first), error == FDIERROR_NONE);
       EXPECT_EQ(run.erf.erfOper, error);
-      if (error != FDIERROR_NONE) EXPECT_EQ(run.count(fdintCOPY_FILE), 0);
+      if (error != FDIERROR_NONE) {
+        EXPECT_EQ(run.count(fdintCOPY_FILE), 0);
+      }
       EXPECT_EQ(run.opens, run.closes);
       EXPECT_EQ(cabtest::TreeOf(t / "out"), want);
     }
