@@ -1,9 +1,7 @@
 #include "cab_test_support.h"
 
-#include <signal.h>
 #include <stdio.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -36,23 +34,6 @@ std::string MakeSet(const std::string& scenario, const std::string& out, const s
     if (error) return {};
   }
   return testing_support::ReadRaw(out + "/first.txt");
-}
-
-int InChild(const std::function<int()>& work, unsigned seconds) {
-  std::fflush(nullptr);
-  const pid_t child = fork();
-  if (child == 0) _exit(work());
-  if (child < 0) return -1;
-  int status = 0;
-  for (unsigned waited = 0; waitpid(child, &status, WNOHANG) == 0; waited += 10) {
-    if (waited >= seconds * 1000) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      return -1;
-    }
-    usleep(10000);
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 namespace {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,10 +41,6 @@ void ClearChecksums(std::string& cabinet);
 // (the first one's next cabinet renamed to firstNext when given); gives the CP932 name of the first cabinet, empty
 // when the generator failed. A sound set's files stand under out/expected/.
 std::string MakeSet(const std::string& scenario, const std::string& out, const std::string& firstNext = {});
-
-// Runs work in a child process; gives its exit status, or -1 when it did not end within seconds (it is killed)
-// or ended by a signal.
-int InChild(const std::function<int()>& work, unsigned seconds);
 
 // A short fingerprint of bytes: their size and a 64-bit hash.
 std::string Digest(const std::string& bytes);

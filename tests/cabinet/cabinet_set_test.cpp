@@ -2,7 +2,7 @@
 // byte; a set that breaks one rule of how its cabinets hang together is refused whole, before anything is
 // written, through the FDI entry points and through Pakkel's and Lunnet's UncompressFile.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -139,39 +139,40 @@ TEST_F(CabinetSet, TheNextNameIsNeverAPath) {
   }
 }
 
-// What the next name names must be a regular file, and not one the set already holds; a pipe is never opened
-// (its reader would wait for a writer for good), so these run in a child with a time limit.
+// What the next name names must be a regular file, and not one the set already holds; a pipe or a device is
+// never opened (its reader would wait for a writer, or read for good), so these run in a child with a limit.
 TEST_F(CabinetSet, TheNextCabinetIsARegularFileNotYetInTheSet) {
   struct Case {
-    const char* why;
-    std::function<void(const TempFolder&)> arrange;
+    std::string why;
+    std::function<bool(const TempFolder&)> arrange;
     int error;
-  } cases[] = {
-      {"a pipe", [](const TempFolder& t) { ASSERT_EQ(mkfifo((t / "set/b.cab").c_str(), 0600), 0); },
+  };
+  std::vector<Case> cases = {
+      {"a link to the cabinet",
+       [](const TempFolder& t) { return symlink((t / "set/b.real").c_str(), (t / "set/b.cab").c_str()) == 0; },
        FDIERROR_CABINET_NOT_FOUND},
-      {"a folder", [](const TempFolder& t) { fs::create_directory(t / "set/b.cab"); }, FDIERROR_CABINET_NOT_FOUND},
-      {"a device", [](const TempFolder& t) { fs::create_symlink("/dev/zero", t / "set/b.cab"); },
-       FDIERROR_CABINET_NOT_FOUND},
-      {"a link to the cabinet", [](const TempFolder& t) { fs::create_symlink(t / "set/b.real", t / "set/b.cab"); },
-       FDIERROR_CABINET_NOT_FOUND},
-      {"missing", [](const TempFolder&) {}, FDIERROR_CABINET_NOT_FOUND},
-      {"the first cabinet under a second name", [](const TempFolder& t) { fs::create_hard_link(t / "set/a.cab", t / "set/b.cab"); },
+      {"missing", [](const TempFolder&) { return true; }, FDIERROR_CABINET_NOT_FOUND},
+      {"the first cabinet under a second name",
+       [](const TempFolder& t) { return link((t / "set/a.cab").c_str(), (t / "set/b.cab").c_str()) == 0; },
        FDIERROR_WRONG_CABINET},
   };
+  for (const testing_support::SpecialCase& special : testing_support::SpecialCases()) {
+    cases.push_back({special.name,
+                     [kind = special.kind](const TempFolder& t) { return testing_support::MakeSpecial(t / "set/b.cab", kind); },
+                     FDIERROR_CABINET_NOT_FOUND});
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     TempFolder t;
     const std::string first = cabtest::MakeSet("sound-two", t / "set");
     ASSERT_FALSE(first.empty());
     fs::rename(t / "set/b.cab", t / "set/b.real");
-    c.arrange(t);
-    const int status = cabtest::InChild(
-        [&] {
-          Check(t, t / "set/", first, c.error, "");
-          return ::testing::Test::HasFailure() ? 1 : 0;
-        },
-        20);
-    EXPECT_EQ(status, 0) << "the child failed a check (its output above) or did not end in time";
+    ASSERT_TRUE(c.arrange(t));
+    const testing_support::ChildEnd end = testing_support::RunInChildWithin(20, [&] {
+      Check(t, t / "set/", first, c.error, "");
+      return !::testing::Test::HasFailure();
+    });
+    EXPECT_EQ(end, testing_support::ChildEnd::True) << "the child failed a check (its output above)";
   }
 }
 
