@@ -8,13 +8,14 @@ seconds="${1:-60}"
 build="${2:-build-fuzz}"
 parallel=8
 mkdir -p "$build"
+build_abs=$(cd "$build" && pwd)
 
 # libmspack's source from the Debian source package, so that the cabinet target runs its decoders instrumented
 # (sanitizers and coverage). The package lists come from a private list of the configured mirror's deb-src
 # entries, kept in the build folder: the system's apt configuration stays as it is. Without it (no network, no
 # apt) the target runs on the system's library, and says so.
 fetch_libmspack() {
-  local into="$1" work="$build/libmspack-fetch"
+  local into="$1" work="$build_abs/libmspack-fetch"
   [ -f "$into/mspack/cabd.c" ] && return 0
   command -v apt-get > /dev/null || return 1
   local uri keyring="/usr/share/keyrings/debian-archive-keyring.gpg" suite
@@ -26,8 +27,8 @@ fetch_libmspack() {
   rm -rf "$work" && mkdir -p "$work/lists/partial"
   printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\n' "$uri" "$suite" > "$work/src.sources"
   [ -f "$keyring" ] && printf 'Signed-By: %s\n' "$keyring" >> "$work/src.sources"
-  local apt=(apt-get -q -o "Dir::Etc::SourceList=$PWD/$work/src.sources" -o Dir::Etc::SourceParts=/nonexistent
-             -o "Dir::State::Lists=$PWD/$work/lists" -o APT::Sandbox::User=root)
+  local apt=(apt-get -q -o "Dir::Etc::SourceList=$work/src.sources" -o Dir::Etc::SourceParts=/nonexistent
+             -o "Dir::State::Lists=$work/lists" -o APT::Sandbox::User=root)
   "${apt[@]}" update > "$work/update.log" 2>&1 || return 1
   # The version the system's headers are of, else the one the lists have.
   local version
@@ -48,7 +49,7 @@ fetch_libmspack() {
   [ -f "$top/cabd.c" ] || return 1
   rm -rf "$into" && mv "$(dirname "$top")" "$into"
 }
-mspack_source="$PWD/$build/libmspack-src"
+mspack_source="$build_abs/libmspack-src"
 if fetch_libmspack "$mspack_source"; then
   echo "== libmspack: compiled from its Debian source package ($mspack_source)"
 else
