@@ -31,10 +31,7 @@ std::string LinkText(const std::string& xmlVersion = "2") {
 }
 
 std::string ExtractFolderRefused() {
-  std::string text;
-  EXPECT_TRUE(platform::Utf8ToCp932(
-      "見積ファイルの展開用フォルダとその中のフォルダは参照先にできません。変更してください。", text));
-  return text;
+  return "見積ファイルの展開用フォルダとその中のフォルダは参照先にできません。変更してください。";
 }
 
 class LoadTest : public TamselTest {
@@ -257,10 +254,8 @@ TEST_F(LoadTest, ModeFourFailuresSendZeroWithTheHostsValues) {
   };
   platform::MakeFolders(ExtractFolder() + "/sub");
   for (const Case& c : cases) {
-    if (c.file.size() <= 256 && !platform::IsFile(c.file)) SetFile(c.file, "estimate", 1714550000);
-  }
-  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.file.size() <= 256 && !platform::IsFile(c.file)) SetFile(c.file, "estimate", 1714550000);
     fake.Control(c.control);
     TamselPage page(Params{{"FuncID", "4"}, {"Vek2Folder", data}, {"TorvaneFileName", c.file},
                            {"VisitorName", "ホスト"}, {"XMLVersion", "9"}});

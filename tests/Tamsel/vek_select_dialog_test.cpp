@@ -313,9 +313,7 @@ TEST_F(VekSelectDialogTest, APageIsSeenWhole) {
 // The control empties its extract folder before each load: a data folder there, or inside it, is refused
 // before anything is listed, and nothing of it is deleted, also when the page closes after a load elsewhere.
 TEST_F(VekSelectDialogTest, TheExtractFolderIsNoDataFolder) {
-  std::string refused;
-  ASSERT_TRUE(platform::Utf8ToCp932(
-      "見積ファイルの展開用フォルダとその中のフォルダは参照先にできません。変更してください。", refused));
+  const std::string refused = "見積ファイルの展開用フォルダとその中のフォルダは参照先にできません。変更してください。";
   platform::MakeFolders(ExtractFolder() + "/keep/deeper");
   platform::MakeFolders(root / "home/zentrovia/VekExtractTemp2");
   ASSERT_EQ(std::system(("ln -s '" + ExtractFolder() + "/keep' '" + root / "link" + "'").c_str()), 0);
