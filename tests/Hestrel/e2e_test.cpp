@@ -205,7 +205,8 @@ TEST_F(EndToEndTest, GetImgDataOverItselfLosesNoFile) {
     const char* name;
     const char* blocker;  // a file put in the image folder first, at the place of "sub"
     int result;
-  } cases[] = {{"every file comes out", nullptr, 0}, {"a sub-folder's name is taken", "sub", -10}};
+  } cases[] = {{"all", nullptr, 0},       // every file comes out
+               {"blocked", "sub", -10}};  // a sub-folder's name is taken
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string vek = MakeVek(std::string(c.name) + ".vek", kFields, cab);
