@@ -71,7 +71,13 @@ bool TextFits(platform::ui::Dialog& dialog, int id) {
   QWidget* w = platform::ui::detail::ItemWidget(dialog, id);
   if (!w) return false;
   const QString text = platform::ui::detail::ToQt(dialog.ItemText(id));
-  return QFontMetrics(w->font()).horizontalAdvance(text) <= w->width();
+  // As a static lays it out: wrapped at its width, it must stay one line.
+  const QFontMetrics metrics(w->font());
+  auto laidOut = [&](int width) {
+    return metrics.boundingRect(QRect(0, 0, width, 10 * metrics.height()), Qt::TextWordWrap, text);
+  };
+  const QRect wrapped = laidOut(w->width());
+  return wrapped.height() == laidOut(1 << 20).height() && wrapped.width() <= w->width();
 }
 
 bool HasFocus(platform::ui::Dialog& dialog, int id) {
