@@ -34,4 +34,10 @@ BuildResult WriteFilePart(RequestBody& body, std::string_view boundary, std::str
 // Appends the closing delimiter "--" + boundary + "--".
 void WriteClosingLine(RequestBody& body, std::string_view boundary);
 
+// Makes sure no part of body holds its boundary, so that a server reads exactly the parts that were written:
+// delimiters are where each delimiter line ("--" + boundary) of body starts, in order. While no part holds
+// boundary, body stays as it is and boundary is the answer; otherwise each delimiter line is written anew, in
+// place, with the first of boundary + "0", boundary + "1", ... that no part holds, and that is the answer.
+std::string SettleBoundary(RequestBody& body, std::string_view boundary, const std::vector<std::size_t>& delimiters);
+
 }  // namespace quillon
