@@ -8,6 +8,7 @@
 #include "MultipartPart.h"
 #include "UploadRecord.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 
 namespace quillon {
 
@@ -94,6 +95,7 @@ BuildResult Step2(const UploadInputs& inputs, const UploadSet& set, std::string_
   if (!CheckSessionId(inputs, error)) return BuildResult::Failed;
   Framed body;
   body.bytes.reserve(counters.total + FramingRoom(inputs, set));
+  platform::PreferLargePages(body.bytes.data(), body.bytes.capacity());
   // Indexes, not iterators: the pump runs between files.
   for (std::size_t i = 0; i < set.estimateFiles.size(); ++i) {
     BuildResult r = WriteFilePart(body.Next(), boundary, "EstimateFile" + std::to_string(i + 1),
