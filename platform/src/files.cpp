@@ -193,6 +193,27 @@ int StatResolved(const std::string& sys, const Seen& seen, struct stat& st) {
 
 bool IsReadOnlyMode(const struct stat& st) { return (st.st_mode & S_IWUSR) == 0; }
 
+// Only regular files are opened: a FIFO would block its reader for good and a device such as /dev/zero
+// never ends.
+int NotRegularError(const struct stat& st) { return S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile; }
+
+// Closes fd unless it is a regular file; clears the non-blocking flag it was opened with.
+bool KeepRegular(int fd) {
+  struct stat st;
+  int code = 0;
+  if (fstat(fd, &st) != 0) {
+    code = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    code = NotRegularError(st);
+  } else {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) code = errno;
+  }
+  if (code == 0) return true;
+  ::close(fd);
+  return Fail(code);
+}
+
 std::uint32_t KeptBits(const std::string& sys) {
   char buf[32] = {};
   ssize_t n = lgetxattr(sys.c_str(), kAttrXattr, buf, sizeof buf - 1);
@@ -355,6 +376,7 @@ bool FindFiles(const std::string& pattern, std::vector<FindEntry>& out) {
     struct stat lst, st;
     if (lstat(full.c_str(), &lst) != 0) return false;
     e.isSymlink = S_ISLNK(lst.st_mode);
+    e.isSpecial = !e.isSymlink && !S_ISREG(lst.st_mode) && !S_ISDIR(lst.st_mode);
     if (stat(full.c_str(), &st) != 0) st = lst;
     e.isFolder = S_ISDIR(st.st_mode);
     e.size = e.isFolder ? 0 : static_cast<std::int64_t>(st.st_size);
@@ -445,7 +467,7 @@ std::int64_t FileSize(const std::string& path) {
     return -1;
   }
   if (!S_ISREG(st.st_mode)) {
-    Fail(EISDIR);
+    Fail(NotRegularError(st));
     return -1;
   }
   return static_cast<std::int64_t>(st.st_size);
@@ -472,8 +494,8 @@ std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
     }
     exists = false;
   }
-  if (exists && S_ISDIR(st.st_mode)) {
-    Fail(EISDIR);
+  if (exists && !S_ISREG(st.st_mode)) {
+    Fail(NotRegularError(st));
     return nullptr;
   }
   // A read-only file cannot be written, whoever runs us (root included).
@@ -482,11 +504,14 @@ std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
     return nullptr;
   }
   const mode_t permissions = mode == OpenMode::CreateTemporary ? 0600 : 0644;
-  int fd = ::open(sys.c_str(), OpenFlags(mode) | O_CLOEXEC, permissions);
+  // Non-blocking, so that a FIFO or device put at the name after the look above cannot hold the open; what
+  // was opened is looked at again before it is used.
+  int fd = ::open(sys.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, permissions);
   if (fd < 0) {
     Fail(errno);
     return nullptr;
   }
+  if (!KeepRegular(fd)) return nullptr;
   // Nobody else can have the new file open yet: the lock is had at once.
   if (mode == OpenMode::CreateTemporary) ::flock(fd, LOCK_EX | LOCK_NB);
   const bool created = !exists && mode != OpenMode::Read && mode != OpenMode::Update;

@@ -242,6 +242,8 @@ bool RegistryReadValue(std::string_view key, std::string_view name, std::string&
   if (!LoadForReading(doc)) return false;
   const IniEntry* e = ReadableValue(doc, KeyName(key), ValueName(name));
   if (!e) return false;
+  // A caller takes the value as a C string: one that holds a NUL would reach it cut short.
+  if (e->value.find('\0') != std::string::npos) return Refuse(EINVAL);
   data = e->value;
   return true;
 }

@@ -477,6 +477,26 @@ TEST_F(OvSvInfoTest, UnpackRefusesBadArgumentsAndNeverHarmsTheSource) {
   }
 }
 
+// A FIFO, a device or a folder named x.vek among the estimates, as a page lists them: the header and the
+// unpacking fail at once, in a child with a limit so that a hang fails the test.
+TEST_F(OvSvInfoTest, HeaderAndUnpackRefuseWhatIsNoRegularFileAtOnce) {
+  for (const testing_support::SpecialCase& c : testing_support::SpecialCases()) {
+    SCOPED_TRACE(c.name);
+    const std::string special = data + "/x.vek";
+    std::filesystem::remove_all(special);
+    ASSERT_TRUE(testing_support::MakeSpecial(special, c.kind));
+    const auto header = [&] {
+      char buffer[OVSVINFO_HEADER_BUFFER_SIZE];
+      return OvSvInfo().getHeader(1, special.c_str(), buffer) == -1;
+    };
+    const auto unpack = [&] { return OvSvInfo().fmalt(special.c_str(), target.c_str()) == -1; };
+    EXPECT_EQ(testing_support::RunInChildWithin(10, header), testing_support::ChildEnd::True) << "OvGetHeader";
+    EXPECT_EQ(testing_support::RunInChildWithin(10, unpack), testing_support::ChildEnd::True) << "OvFMalt";
+    EXPECT_EQ(Names(target), std::vector<std::string>{});
+    EXPECT_EQ(Names(tmp), std::vector<std::string>{});
+  }
+}
+
 TEST_F(OvSvInfoTest, UnpackPutsTheEstimateAndItsPhotoLinkFileIntoTheTarget) {
   SKIP_UNLESS_END_TO_END();
   ::Estimate linked = WithLink("est.xml");

@@ -7,6 +7,7 @@
 
 #include "fakes.h"
 #include "platform/env.h"
+#include "platform/error.h"
 #include "platform/fault.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -159,6 +160,16 @@ TEST_F(RegistryTest, RefusesWhatWouldNotReadBack) {
     EXPECT_FALSE(edit.Commit()) << c.name;
     EXPECT_EQ(ReadRaw(file), before) << c.name << ": nothing of the edit is written";
   }
+}
+
+TEST_F(RegistryTest, AValueHoldingANulIsAnErrorNotAShortenedValue) {
+  WriteRaw(file, std::string("[K]\r\nv=ab\0cd\r\nw=ok\r\n", 20));
+  std::string data = "before";
+  EXPECT_FALSE(platform::RegistryReadValue("K", "v", data));
+  EXPECT_EQ(platform::LastError(), EINVAL);
+  EXPECT_EQ(data, "before");
+  ASSERT_TRUE(platform::RegistryReadValue("K", "w", data)) << "the other values of the key read as before";
+  EXPECT_EQ(data, "ok");
 }
 
 TEST_F(RegistryTest, MakesTheFolderOfANewFile) {

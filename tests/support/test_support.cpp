@@ -1,8 +1,11 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -143,6 +146,55 @@ bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work)
     ok = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
   }
   return ok;
+}
+
+ChildEnd RunInChildWithin(int seconds, const std::function<bool()>& work) {
+  pid_t child = fork();
+  if (child < 0) return ChildEnd::Crashed;
+  if (child == 0) {
+    alarm(static_cast<unsigned>(seconds));  // the child ends by SIGALRM when it hangs
+    _exit(work() ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return ChildEnd::Crashed;
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) return ChildEnd::TimedOut;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) return ChildEnd::Crashed;
+  return WEXITSTATUS(status) == 0 ? ChildEnd::True : ChildEnd::False;
+}
+
+void PrintTo(ChildEnd end, std::ostream* os) {
+  static const char* const names[] = {"returned true", "returned false", "crashed", "timed out"};
+  *os << names[static_cast<int>(end)];
+}
+
+void PrintTo(const SpecialCase& c, std::ostream* os) { *os << c.name; }
+
+const SpecialCase (&SpecialCases())[5] {
+  static const SpecialCase cases[5] = {{"Fifo", SpecialKind::Fifo},
+                                       {"Device", SpecialKind::Device},
+                                       {"Folder", SpecialKind::Folder},
+                                       {"LinkToDevice", SpecialKind::LinkToDevice},
+                                       {"LinkLoop", SpecialKind::LinkLoop}};
+  return cases;
+}
+
+bool MakeSpecial(const std::string& cp932Path, SpecialKind kind) {
+  const std::string path = Utf8(cp932Path);
+  switch (kind) {
+    case SpecialKind::Fifo:
+      return mkfifo(path.c_str(), 0644) == 0;
+    case SpecialKind::Device:
+      // mknod needs privilege; a hard link to a device needs none where /dev shares the file system.
+      return mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 5)) == 0 || link("/dev/zero", path.c_str()) == 0 ||
+             symlink("/dev/zero", path.c_str()) == 0;
+    case SpecialKind::Folder:
+      return mkdir(path.c_str(), 0755) == 0;
+    case SpecialKind::LinkToDevice:
+      return symlink("/dev/zero", path.c_str()) == 0;
+    case SpecialKind::LinkLoop:
+      return symlink(path.c_str(), path.c_str()) == 0;
+  }
+  return false;
 }
 
 ForeignLock::ForeignLock(const std::string& cp932Path, bool exclusive)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,24 @@ int RunShell(const std::string& command, std::string* output = nullptr);
 
 // Runs work(0) ... work(count-1) in child processes that all start at once; true when every one returned true.
 bool RunInProcessesAtOnce(int count, const std::function<bool(int index)>& work);
+
+// How a call run in a child ended: it returned true or false, it crashed, or it was still running at the limit
+// (the child is then killed).
+enum class ChildEnd { True, False, Crashed, TimedOut };
+ChildEnd RunInChildWithin(int seconds, const std::function<bool()>& work);
+void PrintTo(ChildEnd end, std::ostream* os);
+
+// Entries that stand where a regular file is expected, as a careless user or an attacker leaves them.
+enum class SpecialKind { Fifo, Device, Folder, LinkToDevice, LinkLoop };
+struct SpecialCase {
+  const char* name;
+  SpecialKind kind;
+};
+void PrintTo(const SpecialCase& c, std::ostream* os);
+// One case of each kind, named for test listings.
+const SpecialCase (&SpecialCases())[5];
+// Makes an entry of that kind at a CP932 path (the device is /dev/zero, which never ends).
+bool MakeSpecial(const std::string& cp932Path, SpecialKind kind);
 
 // An advisory lock (flock) on a CP932 path taken beside the layer under test, as another process holds one.
 class ForeignLock {

@@ -4,6 +4,7 @@
 // Every operation goes through the fault points of fault.h.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,7 @@ struct FindEntry {
   std::string name;  // CP932, no folder
   bool isFolder = false;
   bool isSymlink = false;
+  bool isSpecial = false;  // a FIFO, device or socket itself (not a link to one): never a file to open
   std::int64_t size = 0;
   FileTime lastWrite;  // read with the entry, so a caller that sorts by it needs no second look
 };
@@ -86,6 +88,10 @@ enum class OpenMode {
   // that its owner still works on it.
   CreateTemporary,
 };
+
+// The error of an open or size look-up whose name is a FIFO, a device or a socket (a folder gives EISDIR):
+// only regular files are read or written.
+inline constexpr int kNotRegularFile = EINVAL;
 
 // An open file; closed when destroyed.
 class File {

@@ -75,10 +75,16 @@ bool DeleteListed(const std::vector<std::string>& files) {
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
+// What a packing leaves out of a walk: links (never followed: what they point to is not the folder's) and
+// FIFOs, devices and sockets, which have no content to pack and would only block or never end.
+struct LeftOutOfWalk {
+  std::vector<std::string> links, special;
+};
+
 // The walk of GetFileList (withFiles) and GetFolderList (!withFiles). Symbolic links are never entered: a
-// link is listed as a file, or into links when that is given.
+// link is listed as a file, or into leftOut when that is given, as a special file is.
 int ListTree(const std::string& pattern, std::vector<std::string>& list, bool withFiles,
-             std::vector<std::string>* links = nullptr) {
+             LeftOutOfWalk* leftOut = nullptr) {
   if (pattern.empty()) return 0;
   std::string prefix = CZkUtilities::JoinPath(CZkUtilities::GetFolderName(pattern), "");
   std::vector<platform::FindEntry> entries;
@@ -86,11 +92,13 @@ int ListTree(const std::string& pattern, std::vector<std::string>& list, bool wi
   for (const platform::FindEntry& e : entries) {
     if (IsDotEntry(e.name)) continue;
     std::string path = prefix + e.name;
-    if (e.isSymlink && links) {
-      links->push_back(path);
+    if (e.isSymlink && leftOut) {
+      leftOut->links.push_back(path);
+    } else if (e.isSpecial && leftOut) {
+      leftOut->special.push_back(path);
     } else if (e.isFolder && !e.isSymlink) {
       if (!withFiles) list.push_back(path);
-      if (!ListTree(path + "/*", list, withFiles, links)) return 0;
+      if (!ListTree(path + "/*", list, withFiles, leftOut)) return 0;
     } else if (withFiles) {
       list.push_back(path);
     }
@@ -98,13 +106,17 @@ int ListTree(const std::string& pattern, std::vector<std::string>& list, bool wi
   return 1;
 }
 
-// The files to pack for a pattern: every file GetFileList lists but links (a link is never followed: what it
-// points to is not the folder's) and the base folder's own files named in leftOut.
+// The files to pack for a pattern: every file GetFileList lists but links and special files (see
+// LeftOutOfWalk) and the base folder's own files named in leftOut.
 int ListFilesToPack(const std::string& pattern, const std::vector<std::string>& leftOut,
                     std::vector<std::string>& files) {
-  std::vector<std::string> listed, links;
-  if (!ListTree(pattern, listed, true, &links)) return 0;
-  for (const std::string& link : links) ZK_LOG(2, "シンボリックリンクは圧縮しません：%s", link.c_str());
+  std::vector<std::string> listed;
+  LeftOutOfWalk walkLeftOut;
+  if (!ListTree(pattern, listed, true, &walkLeftOut)) return 0;
+  for (const std::string& link : walkLeftOut.links) ZK_LOG(2, "シンボリックリンクは圧縮しません：%s", link.c_str());
+  for (const std::string& special : walkLeftOut.special) {
+    ZK_LOG(2, "通常のファイルでないものは圧縮しません：%s", special.c_str());
+  }
   const std::string prefix = CZkUtilities::JoinPath(CZkUtilities::GetFolderName(pattern), "");
   for (std::string& path : listed) {
     std::string_view own = std::string_view(path).substr(prefix.size());

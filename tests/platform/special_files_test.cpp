@@ -1,0 +1,155 @@
+// FIFOs, devices, folders and link loops where a regular file is expected: every reader and writer of the layer
+// refuses them at once, and none of them blocks or reads without end.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+#include <string>
+
+#include "fakes.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/registry.h"
+#include "test_support.h"
+
+namespace {
+
+using platform::OpenMode;
+using testing_support::ChildEnd;
+using testing_support::SpecialCase;
+using testing_support::SpecialKind;
+using testing_support::Utf8;
+
+constexpr int kLimitSeconds = 5;
+
+// The errors a refusal may give: what the entry is, or that the name does not lead to a file at all.
+bool IsRefusal(int code) { return code == platform::kNotRegularFile || code == EISDIR || code == ELOOP; }
+
+// The entry is still the special file it was: nothing was made, truncated or replaced at its name.
+bool StillSpecial(const std::string& path, SpecialKind kind) {
+  struct stat st;
+  if (lstat(Utf8(path).c_str(), &st) != 0) return false;
+  switch (kind) {
+    case SpecialKind::Fifo:
+      return S_ISFIFO(st.st_mode);
+    case SpecialKind::Device:
+      return S_ISCHR(st.st_mode) || S_ISLNK(st.st_mode);
+    case SpecialKind::Folder:
+      return S_ISDIR(st.st_mode);
+    case SpecialKind::LinkToDevice:
+    case SpecialKind::LinkLoop:
+      return S_ISLNK(st.st_mode);
+  }
+  return false;
+}
+
+class SpecialFileTest : public ::testing::TestWithParam<SpecialCase> {
+ protected:
+  void SetUp() override { ASSERT_TRUE(testing_support::MakeSpecial(path, GetParam().kind)) << GetParam().name; }
+  // Runs work in a child with a limit, so that a hang fails the test instead of holding it.
+  static void ExpectRefusedInTime(const std::function<bool()>& work, const char* what) {
+    EXPECT_EQ(testing_support::RunInChildWithin(kLimitSeconds, work), ChildEnd::True) << what;
+  }
+
+  testing_support::TempFolder dir;
+  std::string path = dir / "x.vek";
+};
+
+TEST_P(SpecialFileTest, OpenForReadingOrWritingIsRefusedAtOnce) {
+  const struct {
+    const char* name;
+    OpenMode mode;
+  } modes[] = {{"Read", OpenMode::Read},
+               {"Update", OpenMode::Update},
+               {"Write", OpenMode::Write},
+               {"Append", OpenMode::Append},
+               {"CreateNew", OpenMode::CreateNew},
+               {"CreateTemporary", OpenMode::CreateTemporary}};
+  for (const auto& m : modes) {
+    ExpectRefusedInTime(
+        [&] {
+          auto f = platform::File::Open(path, m.mode);
+          return !f && (IsRefusal(platform::LastError()) || platform::LastError() == EEXIST);
+        },
+        m.name);
+    EXPECT_TRUE(StillSpecial(path, GetParam().kind)) << m.name;
+  }
+}
+
+TEST_P(SpecialFileTest, WholeFileReadsAndSizesAreRefused) {
+  ExpectRefusedInTime(
+      [&] {
+        std::string bytes;
+        return !platform::ReadFile(path, bytes) && bytes.empty() && IsRefusal(platform::LastError());
+      },
+      "ReadFile");
+  ExpectRefusedInTime(
+      [&] {
+        std::string bytes;
+        return !platform::ReadFilePart(path, 0, 16, bytes) && IsRefusal(platform::LastError());
+      },
+      "ReadFilePart");
+  ExpectRefusedInTime([&] { return platform::FileSize(path) == -1; }, "FileSize");
+}
+
+TEST_P(SpecialFileTest, IniFilesAreNeitherReadNorReplaced) {
+  ExpectRefusedInTime(
+      [&] {
+        platform::IniDocument doc;
+        return !platform::IniReadFile(path, doc);
+      },
+      "IniReadFile");
+  ExpectRefusedInTime([&] { return platform::IniGetString("General", "Signature", "none", path) == "none"; },
+                      "IniGetString");
+  ExpectRefusedInTime([&] { return !platform::IniWriteString("General", "Signature", "X", path); },
+                      "IniWriteString");
+  EXPECT_TRUE(StillSpecial(path, GetParam().kind));
+}
+
+TEST_P(SpecialFileTest, TheRegistryFileIsNeitherReadNorReplaced) {
+  testing_support::EnvVarScope registry("VEK_REGISTRY", path.c_str());
+  ExpectRefusedInTime(
+      [&] {
+        std::string data;
+        return !platform::RegistryReadValue("K", "v", data) && data.empty();
+      },
+      "RegistryReadValue");
+  ExpectRefusedInTime([&] { return !platform::RegistrySetValue("K", "v", "1"); }, "RegistrySetValue");
+  EXPECT_TRUE(StillSpecial(path, GetParam().kind));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecialFileTest, ::testing::ValuesIn(testing_support::SpecialCases()),
+                         [](const ::testing::TestParamInfo<SpecialCase>& info) { return info.param.name; });
+
+TEST(SpecialFile, AFifoWithAWriterIsStillRefused) {
+  // A writer that holds the FIFO open makes its open succeed at once: the kind of what was opened decides.
+  testing_support::TempFolder dir;
+  const std::string path = dir / "photo.jpg";
+  ASSERT_TRUE(testing_support::MakeSpecial(path, SpecialKind::Fifo));
+  EXPECT_EQ(testing_support::RunInChildWithin(kLimitSeconds,
+                                              [&] {
+                                                int writer = ::open(Utf8(path).c_str(), O_RDWR | O_NONBLOCK);
+                                                auto f = platform::File::Open(path, OpenMode::Read);
+                                                bool refused = !f && platform::LastError() == platform::kNotRegularFile;
+                                                if (writer >= 0) ::close(writer);
+                                                return writer >= 0 && refused;
+                                              }),
+            ChildEnd::True);
+}
+
+TEST(SpecialFile, ARegularFileReadsAsBeforeAndBlocksNoMore) {
+  testing_support::TempFolder dir;
+  const std::string path = dir / "a.ini";
+  testing_support::WriteRaw(Utf8(path), "[General]\r\nSignature=ABCDEFGH\r\n");
+  EXPECT_EQ(platform::IniGetString("General", "Signature", "", path), "ABCDEFGH");
+  auto f = platform::File::Open(path, OpenMode::Read);
+  ASSERT_TRUE(f);
+  char buffer[8];
+  EXPECT_TRUE(f->ReadAll(buffer, sizeof buffer));
+}
+
+}  // namespace
