@@ -476,7 +476,8 @@ int CFormDialog::PreRegistrationCheck(const std::string& stagingFolder) {
       ShowUser(2016, number);
       return 0;
     }
-    if (platform::FileSize(slot.path) == 0) {
+    // A device or FIFO has no size (-1): it is no file to register, and reading it would never end.
+    if (platform::FileSize(slot.path) <= 0) {
       ShowUser(2017, number);
       return 0;
     }
