@@ -55,14 +55,66 @@ bool TakeOut(const std::string& source, const std::string& imageFolder, const st
   return false;
 }
 
-bool TakeOutImages(const std::string& imagePath, const std::string& imageFolder, bool onlyCopy) {
+// The bitmaps and JPEG files at the top of the image folder; the estimate saved elsewhere keeps them all.
+bool TakeOutImages(const std::string& imagePath, const std::string& imageFolder) {
   for (const char* pattern : {"*.bmp", "*.jpg"}) {
     std::vector<platform::FindEntry> entries;
     platform::FindFiles(Join(imagePath, pattern), entries);
     for (const platform::FindEntry& e : entries) {
       if (e.isFolder) continue;
-      if (!TakeOut(Join(imagePath, e.name), imageFolder, e.name, onlyCopy)) return false;
+      if (!TakeOut(Join(imagePath, e.name), imageFolder, e.name, false)) return false;
     }
+  }
+  return true;
+}
+
+// What lies below an estimate's image folder, as paths below it ("P0001.jpg", "sub/P0002.png").
+struct ImageTree {
+  std::vector<std::string> folders;  // each before what it holds
+  std::vector<std::string> files;
+};
+
+// Deeper than any estimate's folders go; a link to a folder is not followed.
+constexpr int kMaxImageDepth = 64;
+
+void ListImageTree(const std::string& imagePath, const std::string& below, int depth, ImageTree& tree) {
+  std::vector<platform::FindEntry> entries;
+  platform::FindFiles(Join(below.empty() ? imagePath : Join(imagePath, below), "*.*"), entries);
+  for (const platform::FindEntry& e : entries) {
+    if (e.name == "." || e.name == "..") continue;
+    std::string path = below.empty() ? e.name : Join(below, e.name);
+    if (!e.isFolder) {
+      tree.files.push_back(path);
+    } else if (!e.isSymlink && depth < kMaxImageDepth) {
+      tree.folders.push_back(path);
+      ListImageTree(imagePath, path, depth + 1, tree);
+    }
+  }
+}
+
+// Saved over itself, the estimate keeps none of its image folder: every file below it comes out, in its
+// sub-folder, whatever its kind. Nothing is copied unless every file can come out: a name taken by a folder,
+// or by a file with other bytes, refuses the whole call first.
+bool TakeOutImageTree(const std::string& imagePath, const std::string& imageFolder) {
+  ImageTree tree;
+  ListImageTree(imagePath, "", 0, tree);
+  for (const std::string& folder : tree.folders) {
+    platform::PathKind kind = platform::GetPathKind(Join(imageFolder, folder));
+    if (kind != platform::PathKind::None && kind != platform::PathKind::Folder) return false;
+  }
+  for (const std::string& file : tree.files) {
+    std::string destination = Join(imageFolder, file);
+    if (platform::GetPathKind(destination) != platform::PathKind::None &&
+        !(platform::IsFile(destination) && SameContent(Join(imagePath, file), destination))) {
+      return false;
+    }
+  }
+  for (const std::string& folder : tree.folders) {
+    std::string destination = Join(imageFolder, folder);
+    if (!platform::IsFolder(destination) && !platform::MakeFolder(destination)) return false;
+  }
+  for (const std::string& file : tree.files) {
+    if (!TakeOut(Join(imagePath, file), imageFolder, file, true)) return false;
   }
   return true;
 }
@@ -176,7 +228,7 @@ std::int32_t ZkGetImgData(const char* DllFolderPath, const char* SrcVekFileName,
     if (!ImageFolder || std::strlen(ImageFolder) > kImageFolderLimit || !platform::IsFolder(ImageFolder)) return -2;
     failure = -3;
     // Saved over itself, the estimate keeps its images only in the image folder.
-    bool onlyCopy = DstVekFileName && platform::SameFile(SrcVekFileName, DstVekFileName);
+    const bool onlyCopy = DstVekFileName && platform::SameFile(SrcVekFileName, DstVekFileName);
     auto wrapper = std::make_unique<TDBAcsFlDatWrapper>(DllFolderPath);
     std::string work, code;
     if (!CreateWorkFolder(work)) return -3;
@@ -188,7 +240,10 @@ std::int32_t ZkGetImgData(const char* DllFolderPath, const char* SrcVekFileName,
     std::string imagePath;
     if (wrapper->GetImagePathName(work.c_str(), imagePath, code) != 0) return -6;
     failure = kCopyFailed;
-    if (!TakeOutImages(OvTrim(imagePath), ImageFolder, onlyCopy)) return kCopyFailed;
+    const std::string images = OvTrim(imagePath);
+    if (onlyCopy ? !TakeOutImageTree(images, ImageFolder) : !TakeOutImages(images, ImageFolder)) {
+      return kCopyFailed;
+    }
     failure = -7;
     std::string linkFile;
     if (wrapper->GetVistrelLinkFileName(work.c_str(), SrcVekFileName, linkFile, code) != 0) return -7;

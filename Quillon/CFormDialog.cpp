@@ -377,8 +377,12 @@ void CFormDialog::FillThumbnail(int cell) {
   e->imageLoaded = false;
   CImageBuffer* image = m_folderImages[cell].get();
   if (!image || !e->present) return;
-  e->imageLoaded = image->LoadScaled(m_strImageFolder + e->fileName, kThumbnailSide) == 0 &&
-                   image->ConvertTo(kFormatBitmap) == 0;
+  // A photo that cannot be read is told once, not at every page it is on: until it changes.
+  const std::string path = m_strImageFolder + e->fileName;
+  const std::string identity = path + '\n' + e->lastWriteKey + '\n' + std::to_string(e->size);
+  if (m_unreadablePhotos.count(identity)) return;
+  e->imageLoaded = image->LoadScaled(path, kThumbnailSide) == 0 && image->ConvertTo(kFormatBitmap) == 0;
+  if (!e->imageLoaded) m_unreadablePhotos.insert(identity);
 }
 
 void CFormDialog::FillRow(int row, bool loadImage) {
@@ -397,7 +401,7 @@ void CFormDialog::FillRow(int row, bool loadImage) {
   if (!loadImage) return;
   e->imageLoaded = false;
   CImageBuffer* image = m_regImages[row].get();
-  if (!image) return;
+  if (!image || !e->present) return;
   e->imageLoaded = image->LoadScaled(StagingPathOf(e->fileName), kThumbnailSide) == 0 &&
                    image->ConvertTo(kFormatBitmap) == 0;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
     int size = 0;
     int flag = 0;
     std::string downloadFolder;  // with a trailing delimiter
+    bool downloadFailed = false;  // its file is the empty one left in its place, announced already
   };
 
   explicit CFormDialog(CQuillonCtrl& ctrl);
@@ -164,7 +166,9 @@ class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
   std::string StagingFolder() const;
   std::string StagingPathOf(const std::string& name) const;
   std::string EstimateFolder() const;
-  bool NameTaken(const std::string& name, int exceptSlot) const;
+  // A name of the registration list or of an attachment slot other than exceptSlot: exactly, or (as a person's
+  // choice is checked) without regard to case.
+  bool NameTaken(const std::string& name, int exceptSlot, bool exact = false) const;
 
   // Start-up and downloads.
   void Startup();
@@ -229,6 +233,7 @@ class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
   std::string m_strPageCount = "0";
   bool m_bListingConfirmed = false;
   std::string m_strResort = "0";
+  std::set<std::string> m_unreadablePhotos;  // path, time key and size of each folder photo that failed to load
 
   // Registration list.
   FileEntryList m_regList;

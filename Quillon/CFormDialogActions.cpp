@@ -45,14 +45,13 @@ bool Readable(const std::string& path) { return platform::File::Open(path, platf
 
 // ---- the registration list ----
 
-bool CFormDialog::NameTaken(const std::string& name, int exceptSlot) const {
+bool CFormDialog::NameTaken(const std::string& name, int exceptSlot, bool exact) const {
+  auto same = [&](const std::string& other) { return exact ? other == name : platform::EqualsNoCaseAscii(other, name); };
   for (const FileEntry* e = m_regList.Head(); e; e = e->next.get()) {
-    if (platform::EqualsNoCaseAscii(e->fileName, name)) return true;
+    if (same(e->fileName)) return true;
   }
   for (int k = 0; k < kAttachmentSlots; ++k) {
-    if (k != exceptSlot && !m_slots[k].path.empty() && platform::EqualsNoCaseAscii(m_slots[k].displayName, name)) {
-      return true;
-    }
+    if (k != exceptSlot && !m_slots[k].path.empty() && same(m_slots[k].displayName)) return true;
   }
   return false;
 }
@@ -77,7 +76,8 @@ int CFormDialog::AddPhotoToRegistration(int index, int source) {
     m_pCtrl->ShowMessage(2003, ui::BoxIcon::Exclamation, {kRegistrationRows});
     return 0;
   }
-  if (NameTaken(entry->fileName, -1)) {
+  // The server's photos are told apart by their whole names: two that differ only in case are two photos.
+  if (NameTaken(entry->fileName, -1, source == kFromRegisteredList)) {
     ShowUser(2004, entry->fileName);
     return 0;
   }
@@ -476,7 +476,8 @@ int CFormDialog::PreRegistrationCheck(const std::string& stagingFolder) {
       ShowUser(2016, number);
       return 0;
     }
-    if (platform::FileSize(slot.path) == 0) {
+    // A device or FIFO has no size (-1): it is no file to register, and reading it would never end.
+    if (platform::FileSize(slot.path) <= 0) {
       ShowUser(2017, number);
       return 0;
     }

@@ -212,6 +212,9 @@ int CFormDialog::BuildRegisteredImageList() {
       e->lastWriteKey = slot.fileTime;
       e->entryKey = slot.entryTime;
       e->group = kRegisteredImageText;
+      // The empty file of a failed download keeps the photo's row, and is not read as a photo: its failure
+      // was told once.
+      if (slot.downloadFailed) e->present = 0;
       AddPhotoToRegistration(k, kFromRegisteredList);
     }
   }

@@ -1,9 +1,13 @@
 // The photo-list form's browser: the reply page of an attachment's download request and failed navigations.
-// A reply that is the file itself is offered to the person by the browser's window.
+// A reply that is the file itself is offered to the person by the browser's window. A server's error page ends
+// the session in the fatal display; a download that could not reach the server is told in a box, and the form
+// stays with everything the person did on it.
 #include "CFormDialog.h"
 #include "CQuillonCtrl.h"
+#include "ControlMessage.h"
 #include "FormIds.h"
 #include "FormReply.h"
+#include "QuillonStrings.h"
 #include "platform/web/browser_control.h"
 #include "platform/web/document.h"
 
@@ -40,7 +44,11 @@ void CFormDialog::OnNavigateError(const std::string& url, std::int32_t status) {
     m_nNavigationStatus = 0;
     return;
   }
-  if (std::optional<std::string> text = FormNavigateErrorMessage(url, status)) FatalError(*text);
+  // Only the download failed: the message says so and the form stays as the person left it.
+  if (std::optional<std::string> text = FormNavigateErrorMessage(url, status)) {
+    controls::ShowTextMessage(StringTable(), *text, platform::ui::BoxIcon::Stop, platform::ui::BoxButtons::Ok, 0,
+                              m_pCtrl);
+  }
 }
 
 void CFormDialog::FatalError(const std::string& text) { m_pCtrl->ShowFatalError(text); }

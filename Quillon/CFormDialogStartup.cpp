@@ -13,6 +13,7 @@
 #include "RegisteredDownload.h"
 #include "WorkingFolders.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/path.h"
 #include "platform/text.h"
 #include "platform/ui/services.h"
@@ -84,6 +85,7 @@ void CFormDialog::Startup() {
     slot.entryTime = c.GetParamString(8, n);
     slot.size = c.GetFileSize("IMAGE", n);
     slot.flag = 0;
+    slot.downloadFailed = false;
   }
   for (int n = 0; n < kHistoryCount; ++n) m_strImageHistory[n] = c.GetParamString(1, n);
 
@@ -151,9 +153,10 @@ bool CFormDialog::PrepareSystemFolder() {
   }
   m_strSystemFolder = AppendBackslash(folder);
   // A second live form of this user would empty the first one's folders.
-  m_pFolderHold = SystemFolderHold::Take(m_strSystemFolder);
+  bool heldByAnother = false;
+  m_pFolderHold = SystemFolderHold::Take(m_strSystemFolder, &heldByAnother);
   if (!m_pFolderHold) {
-    ShowStop(1001, folder);
+    ShowStop(heldByAnother ? kMessageFormOpenElsewhere : 1001, folder);
     return false;
   }
   return true;
@@ -180,17 +183,27 @@ bool CFormDialog::PrepareWorkingFolders() {
 }
 
 void CFormDialog::DownloadRegisteredFiles(platform::web::HttpSession& session) {
+  // The downloads block the page: once the server has kept silent for a whole time limit, the files after
+  // are not waited for again (each is announced and left empty, as a failed one is).
+  bool serverSilent = false;
   for (RegisteredSlot& slot : m_registered) {
     if (slot.serverName.empty()) break;
+    slot.downloadFailed = true;
     // Both names come from the page: neither may lead out of the slot's folder.
     if (!IsSafeLocalName(slot.localName) || !IsSafeLocalName(slot.serverName)) {
       ShowStop(1008, slot.localName);
       continue;
     }
-    const std::string url = m_strImageServerURL + slot.serverName;
-    if (DownloadRegisteredFile(session, url, slot.downloadFolder + slot.localName) != DownloadResult::Stored) {
-      ShowStop(1008, slot.localName);
+    const std::string local = slot.downloadFolder + slot.localName;
+    DownloadResult result = DownloadResult::TimedOut;
+    if (serverSilent) {
+      platform::WriteFile(local, "", 0);
+    } else {
+      result = DownloadRegisteredFile(session, m_strImageServerURL + slot.serverName, local);
     }
+    if (result == DownloadResult::TimedOut) serverSilent = true;
+    slot.downloadFailed = result != DownloadResult::Stored;
+    if (slot.downloadFailed) ShowStop(1008, slot.localName);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "ServerReply.h"
 #include "UploadBody.h"
 #include "UploadSize.h"
+#include "platform/clock.h"
 #include "platform/ui/application.h"
 
 namespace quillon {
@@ -45,6 +46,9 @@ constexpr int kParamEstimateFileName = 2;
 constexpr int kParamEstimateFileTime = 3;
 constexpr int kParamEstimatePrtName = 6;
 constexpr int kParamEstimateEntryTime = 7;
+
+// The longest time a body's reading goes without dispatching the page's messages.
+constexpr std::uint64_t kPumpIntervalMs = 10;
 
 std::string TableText(int id, const std::vector<controls::MessageArg>& args) {
   return controls::FormatMessageText(LoadString(id), args);
@@ -137,21 +141,35 @@ UploadInputs CUploadDialog::CollectInputs() const {
 UploadPump CUploadDialog::MakePump() {
   std::weak_ptr<bool> alive = m_alive;
   UploadPump pump;
-  pump.setProgress = [this](int position) { ProgressSetPos(kIdProgress, position); };
-  // The messages dispatched may destroy the control, and with it this dialog: then nothing of it is touched.
-  pump.pumpMessages = [alive] {
+  // The bar moves by whole percents: a chunk that leaves the position as it was changes nothing on the page.
+  auto shown = std::make_shared<int>(-1);
+  pump.setProgress = [this, shown](int position) {
+    if (position == *shown) return;
+    *shown = position;
+    ProgressSetPos(kIdProgress, position);
+  };
+  // The page stays responsive when its messages are dispatched every few milliseconds; doing it after every
+  // 2048-byte chunk costs a third of reading a large registration. The first chunk always dispatches.
+  auto last = std::make_shared<std::uint64_t>(0);
+  auto first = std::make_shared<bool>(true);
+  pump.pumpMessages = [alive, last, first] {
+    const std::uint64_t now = platform::TickMilliseconds();
+    if (!*first && now - *last < kPumpIntervalMs) return true;
+    *first = false;
+    *last = now;
+    // The messages dispatched may destroy the control, and with it this dialog: then nothing of it is touched.
     ui::DispatchPendingMessages();
     return !alive.expired();
   };
   return pump;
 }
 
-bool CUploadDialog::Post(RequestBody& body) {
+bool CUploadDialog::Post(RequestBody& body, const std::string& boundary) {
   // The body is handed on, not copied: it can be hundreds of megabytes.
   com::Variant postData = com::Variant::Bytes(std::make_shared<const RequestBody>(std::move(body)));
   const std::string url = m_pCtrl->GetServerURL();
   if (m_browser.Navigate2(com::Variant::Text(url), com::Variant(), com::Variant(), std::move(postData),
-                          com::Variant::Text(RequestHeaders(kBoundary)))) {
+                          com::Variant::Text(RequestHeaders(boundary)))) {
     return true;
   }
   ShowFailure(TableText(kMessageCannotConnectX, {url, static_cast<int>(com::E_FAIL)}), kCaptionBack);
@@ -178,12 +196,14 @@ int CUploadDialog::StartStep1() {
   std::int64_t total = SumUploadSize(m_uploadSet, m_error);
   BuildResult built = BuildResult::Failed;
   RequestBody body;
+  std::string boundary;
   if (total >= 0) {
     m_counters.total = total == 0 ? 1 : static_cast<std::uint64_t>(total);
     ProgressSetRange(kIdProgress, 0, 100);
     ProgressSetPos(kIdProgress, 0);
     m_nStep = 1;
-    built = BuildStep1Body(CollectInputs(), m_uploadSet, kBoundary, m_counters, MakePump(), body, m_error);
+    built = BuildStep1Body(CollectInputs(), m_uploadSet, kBoundary, m_counters, MakePump(), body, m_error,
+                           &boundary);
     if (built == BuildResult::Destroyed) return 0;
   }
   if (built != BuildResult::Built) {
@@ -191,7 +211,7 @@ int CUploadDialog::StartStep1() {
     EndWait();
     return 0;
   }
-  if (!Post(body)) {
+  if (!Post(body, boundary)) {
     EndWait();
     return 0;
   }
@@ -205,7 +225,9 @@ void CUploadDialog::StartStep2() {
   ProgressSetRange(kIdProgress, 0, 100);
   ProgressSetPos(kIdProgress, 0);
   RequestBody body;
-  BuildResult built = BuildStep2Body(CollectInputs(), m_uploadSet, kBoundary, m_counters, MakePump(), body, m_error);
+  std::string boundary;
+  BuildResult built =
+      BuildStep2Body(CollectInputs(), m_uploadSet, kBoundary, m_counters, MakePump(), body, m_error, &boundary);
   if (built == BuildResult::Destroyed) return;
   EndWait();
   if (built != BuildResult::Built) {
@@ -215,7 +237,7 @@ void CUploadDialog::StartStep2() {
   ProgressSetPos(kIdProgress, 0);
   SetItemText(kIdMessage, kTextUploading);
   m_nStep = 2;
-  Post(body);  // a refusal is shown; the wait ended above
+  Post(body, boundary);  // a refusal is shown; the wait ended above
 }
 
 void CUploadDialog::OnControlEvent(int id, com::DISPID dispid, const std::vector<com::Variant>& args) {
@@ -260,7 +282,7 @@ void CUploadDialog::OnDocumentComplete() {
   if (!page) page = std::make_shared<web::Document>();
   const ServerReply reply = ReadServerReply(page->BodyInnerHtml(), [&page](const std::string& name) {
     std::optional<ReplyElement> found;
-    if (const web::Element* e = page->Item(name, 0)) found = ReplyElement{e->tagName, e->type, e->value};
+    if (const web::Element* e = page->Item(name, 0)) found = ReplyElement{e->tagName, e->type, e->value, e->complete};
     return found;
   });
   const ReplyClass answer = ClassifyReply(reply);

@@ -75,9 +75,9 @@ class CUploadDialog : public platform::ui::Dialog, public ControlEventSink {
   UploadInputs CollectInputs() const;
   // What reading a file into a body does after each chunk; its pump tells whether this dialog still stands.
   UploadPump MakePump();
-  // Posts a built body to the server; the body is given up.
-  // Sends the body; false, with the failure shown, when the browser did not take it.
-  bool Post(RequestBody& body);
+  // Posts a built body, framed with boundary, to the server; the body is given up. False, with the failure
+  // shown, when the browser did not take it.
+  bool Post(RequestBody& body, const std::string& boundary);
 
   CQuillonCtrl* m_pCtrl;
   CExplorer1 m_browser;

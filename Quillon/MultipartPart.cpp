@@ -1,6 +1,8 @@
 #include "MultipartPart.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "FileErrorCause.h"
@@ -13,6 +15,7 @@ namespace quillon {
 namespace {
 
 constexpr std::size_t kChunk = 2048;
+constexpr std::size_t kBlock = 32 * kChunk;
 
 std::string Delimiter(std::string_view boundary) {
   std::string line = "--";
@@ -57,19 +60,25 @@ BuildResult WriteFilePart(RequestBody& body, std::string_view boundary, std::str
   header += path;
   header += "\"\r\nContent-Type: application/octet-stream\r\n\r\n";
   Append(body, ConvertSjisToEuc(header));
+  // The file is read in blocks of several chunks, straight into the body (a system call per 2048 bytes costs
+  // more than reading them); each chunk of the block is then counted, shown and followed by the pump.
   for (;;) {
     std::size_t at = body.size();
-    body.resize(at + kChunk);
-    std::int64_t n = file->Read(body.data() + at, kChunk);
+    // Within the room the body was given: a block past it would move the whole body.
+    const std::size_t block = std::max(kChunk, std::min(kBlock, body.capacity() - at));
+    body.resize(at + block);
+    std::int64_t n = file->Read(body.data() + at, block);
     body.resize(at + static_cast<std::size_t>(n > 0 ? n : 0));
     if (n < 0) {
       error = {kMessageFileReadFailed, path, FileErrorCause(platform::LastError())};
       return BuildResult::Failed;
     }
     if (n == 0) break;
-    counters.sent += static_cast<std::uint64_t>(n);
-    if (pump.setProgress) pump.setProgress(ProgressPosition(counters));
-    if (pump.pumpMessages && !pump.pumpMessages()) return BuildResult::Destroyed;
+    for (std::int64_t done = 0; done < n; done += static_cast<std::int64_t>(kChunk)) {
+      counters.sent += static_cast<std::uint64_t>(std::min<std::int64_t>(kChunk, n - done));
+      if (pump.setProgress) pump.setProgress(ProgressPosition(counters));
+      if (pump.pumpMessages && !pump.pumpMessages()) return BuildResult::Destroyed;
+    }
   }
   Append(body, "\r\n");
   return BuildResult::Built;
@@ -80,6 +89,54 @@ void WriteClosingLine(RequestBody& body, std::string_view boundary) {
   line += boundary;
   line += "--\r\n";
   Append(body, ConvertSjisToEuc(line));
+}
+
+std::string SettleBoundary(RequestBody& body, std::string_view boundary, const std::vector<std::size_t>& delimiters) {
+  if (boundary.empty()) return std::string(boundary);
+  // Every place the boundary stands that is not a delimiter line's lies inside a part (a part never holds CR LF
+  // at its edges into a delimiter line, and the boundary holds none).
+  std::vector<std::size_t> inside;
+  const std::uint8_t* data = body.data();
+  std::size_t next = 0;
+  for (std::size_t at = 0; at + boundary.size() <= body.size(); ++at) {
+    const void* found = memmem(data + at, body.size() - at, boundary.data(), boundary.size());
+    if (!found) break;
+    at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - data);
+    while (next < delimiters.size() && delimiters[next] + 2 < at) ++next;
+    if (next < delimiters.size() && delimiters[next] + 2 == at) continue;
+    inside.push_back(at);
+  }
+  if (inside.empty()) return std::string(boundary);
+
+  // Each place inside rules out at most one candidate of each length, so one soon fits.
+  std::string chosen;
+  for (unsigned k = 0;; ++k) {
+    chosen = std::string(boundary) + std::to_string(k);
+    bool held = false;
+    for (std::size_t at : inside) {
+      if (at + chosen.size() <= body.size() && std::memcmp(data + at, chosen.data(), chosen.size()) == 0) {
+        held = true;
+        break;
+      }
+    }
+    if (!held) break;
+  }
+
+  // Longer delimiter lines: the parts move up, the last first, within the one body.
+  const std::size_t grow = chosen.size() - boundary.size();
+  const std::size_t oldSize = body.size();
+  body.resize(oldSize + grow * delimiters.size());
+  std::uint8_t* bytes = body.data();
+  for (std::size_t i = delimiters.size(); i-- > 0;) {
+    const std::size_t start = delimiters[i];
+    const std::size_t end = i + 1 < delimiters.size() ? delimiters[i + 1] : oldSize;
+    const std::size_t rest = start + 2 + boundary.size();  // what follows the boundary on its line, and the part
+    const std::size_t moved = start + grow * i;
+    std::memmove(bytes + moved + 2 + chosen.size(), bytes + rest, end - rest);
+    std::memcpy(bytes + moved + 2, chosen.data(), chosen.size());
+    bytes[moved] = bytes[moved + 1] = '-';
+  }
+  return chosen;
 }
 
 }  // namespace quillon

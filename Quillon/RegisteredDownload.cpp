@@ -9,17 +9,18 @@ namespace {
 constexpr std::size_t kBlock = 1024;
 
 // A failed download leaves the file, empty, so the registered photo keeps its place in the list.
-DownloadResult LeaveEmpty(const std::string& localPath) {
+DownloadResult LeaveEmpty(const std::string& localPath, std::int32_t error = 0) {
   platform::WriteFile(localPath, "", 0);
-  return DownloadResult::Failed;
+  return error == platform::web::kInetConnectionTimeout ? DownloadResult::TimedOut : DownloadResult::Failed;
 }
 
 }  // namespace
 
 DownloadResult DownloadRegisteredFile(platform::web::HttpSession& session, const std::string& url,
                                       const std::string& localPath) {
-  std::unique_ptr<platform::web::HttpFile> remote = session.OpenUrl(url);
-  if (!remote || remote->StatusCode() >= 400) return LeaveEmpty(localPath);
+  std::int32_t error = 0;
+  std::unique_ptr<platform::web::HttpFile> remote = session.OpenUrl(url, &error);
+  if (!remote || remote->StatusCode() >= 400) return LeaveEmpty(localPath, error);
   std::unique_ptr<platform::File> local = platform::File::Open(localPath, platform::OpenMode::Write);
   if (!local) return DownloadResult::Failed;
   char block[kBlock];
@@ -28,7 +29,7 @@ DownloadResult DownloadRegisteredFile(platform::web::HttpSession& session, const
     if (n == 0) break;
     if (n < 0 || !local->Write(block, static_cast<std::size_t>(n))) {
       local.reset();
-      return LeaveEmpty(localPath);
+      return LeaveEmpty(localPath, n < 0 ? error : 0);
     }
   }
   if (!local->Close()) return LeaveEmpty(localPath);

@@ -10,6 +10,7 @@ namespace quillon {
 enum class DownloadResult {
   Stored,  // the reply's body is the local file, byte for byte
   Failed,  // no reply, a status of 400 or higher, or a body broken off: the local file is left empty
+  TimedOut,  // as Failed, because the server kept silent for the session's time limit
 };
 
 // GETs url and writes its body over localPath (created, or truncated when it exists); the body is read until

@@ -24,14 +24,18 @@ std::size_t FindText(std::string_view text, std::string_view marker) {
 }
 
 ServerReply ReadServerReply(std::string body, const FindReplyElement& find) {
-  auto hidden = [&find](const std::string& name) {
+  ServerReply reply;
+  auto hidden = [&find, &reply](const std::string& name) {
     std::optional<ReplyElement> e = find ? find(name) : std::nullopt;
     if (!e || !platform::EqualsNoCaseAscii(e->tagName, "INPUT") || !platform::EqualsNoCaseAscii(e->type, "hidden")) {
       return std::string();
     }
+    if (!e->complete) {
+      reply.whole = false;
+      return std::string();
+    }
     return e->value;
   };
-  ServerReply reply;
   reply.body = std::move(body);
   reply.cgiId = hidden("CGI_ID");
   reply.errMsg = hidden("ERR_MSG");
@@ -42,6 +46,8 @@ ServerReply ReadServerReply(std::string body, const FindReplyElement& find) {
 
 ReplyClass ClassifyReply(const ServerReply& reply) {
   std::string_view body = reply.body;
+  const bool answered = body.substr(0, 6) == "SENDOK" || body.substr(0, 6) == "SENDNG";
+  if (answered && !reply.whole) return {ReplyKind::Unknown, {}};
   if (body.substr(0, 6) == "SENDOK") return {ReplyKind::Accepted, {}};
   if (body.substr(0, 6) == "SENDNG") {
     return {reply.btnId.empty() ? ReplyKind::Refused : ReplyKind::RefusedWithReturn, {}};

@@ -13,6 +13,7 @@ struct ReplyElement {
   std::string tagName;
   std::string type;
   std::string value;
+  bool complete = true;  // its tag was whole in the page (not cut off by the page's end)
 };
 
 // The first element of the page with that name, none when there is none.
@@ -24,10 +25,12 @@ struct ServerReply {
   std::string errMsg;  // ERR_MSG
   std::string btnId;   // BTN_ID
   std::string btnNm;   // BTN_NM
+  bool whole = true;   // false: one of the four inputs was cut, so the page did not arrive as the server sent it
 };
 
 // The body text and the values of the hidden inputs CGI_ID, ERR_MSG, BTN_ID and BTN_NM; an element that is
-// missing or is not a hidden input leaves its value empty.
+// missing or is not a hidden input leaves its value empty. One that is not complete gives no value either, and
+// the reply is not whole.
 ServerReply ReadServerReply(std::string body, const FindReplyElement& find);
 
 enum class ReplyKind {
@@ -46,7 +49,8 @@ struct ReplyClass {
   std::string serverCode;
 };
 
-// The answer of a reply: its markers tested in the order of ReplyKind, the first that matches decides.
+// The answer of a reply: its markers tested in the order of ReplyKind, the first that matches decides. A reply
+// beginning "SENDOK" or "SENDNG" that is not whole cannot be read: Unknown.
 ReplyClass ClassifyReply(const ServerReply& reply);
 
 // ERR_MSG as the dialog shows it: each "<BR>" a line break (CR LF).

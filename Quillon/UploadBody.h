@@ -15,13 +15,17 @@ namespace quillon {
 // Step 1: writes the record file, adds twice its size to counters.total (it is sent in both steps), and builds
 // the session's text parts, the record's part and the closing line into postData. A session id that would name
 // a file outside the staging folder fails with message 1012 (bad path) before anything is touched.
+// Both steps frame their parts with boundary while no part holds it, else with one that none holds
+// (SettleBoundary): *usedBoundary, when given, is the one the request must name.
 BuildResult BuildStep1Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error);
+                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error,
+                           std::string* usedBoundary = nullptr);
 
 // Step 2: the estimate files ("EstimateFile1".."n"), the new photos ("ImageFile" + the row number, so
 // registered rows leave gaps), the session's text parts, the record file written by step 1 and the closing
 // line. The first file that cannot be read fails the build.
 BuildResult BuildStep2Body(const UploadInputs& inputs, const UploadSet& set, std::string_view boundary,
-                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error);
+                           UploadCounters& counters, UploadPump pump, RequestBody& postData, UploadError& error,
+                           std::string* usedBoundary = nullptr);
 
 }  // namespace quillon

@@ -1,8 +1,10 @@
 #include "WorkingFolders.h"
 
+#include <cerrno>
 #include <set>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/path.h"
 
 namespace quillon {
@@ -46,12 +48,19 @@ std::set<std::string>& HeldFolders() {
 
 }  // namespace
 
-std::unique_ptr<SystemFolderHold> SystemFolderHold::Take(const std::string& systemFolder) {
+std::unique_ptr<SystemFolderHold> SystemFolderHold::Take(const std::string& systemFolder, bool* heldByAnother) {
+  if (heldByAnother) *heldByAnother = false;
   std::string key = platform::ResolveName(systemFolder);
   while (key.size() > 1 && key.back() == platform::kDelimiter) key.pop_back();
-  if (HeldFolders().count(key)) return nullptr;
+  if (HeldFolders().count(key)) {
+    if (heldByAnother) *heldByAnother = true;
+    return nullptr;
+  }
   std::unique_ptr<platform::FileLock> lock = platform::LockFolder(key, platform::LockKind::Exclusive, 0);
-  if (!lock) return nullptr;
+  if (!lock) {
+    if (heldByAnother) *heldByAnother = platform::LastError() == EWOULDBLOCK;
+    return nullptr;
+  }
   return std::unique_ptr<SystemFolderHold>(new SystemFolderHold(std::move(key), std::move(lock)));
 }
 

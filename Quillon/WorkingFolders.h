@@ -28,8 +28,9 @@ bool MakeFolderWithAncestors(const std::string& folder);
 // lock of this process is granted to each of its holders).
 class SystemFolderHold {
  public:
-  // The hold on systemFolder; null when another live form has it, or when it cannot be had.
-  static std::unique_ptr<SystemFolderHold> Take(const std::string& systemFolder);
+  // The hold on systemFolder; null when another live form has it (then *heldByAnother, when given, is true), or
+  // when it cannot be had.
+  static std::unique_ptr<SystemFolderHold> Take(const std::string& systemFolder, bool* heldByAnother = nullptr);
   ~SystemFolderHold();
   SystemFolderHold(const SystemFolderHold&) = delete;
   SystemFolderHold& operator=(const SystemFolderHold&) = delete;

@@ -48,6 +48,17 @@ KeyRoute RouteKey(int mode, const ui::KeyMessage& message) {
   return KeyRoute::Base;
 }
 
+bool BreaksRegistField(const std::string& text) { return text.find_first_of("\t\r\n") != std::string::npos; }
+
+// None of the three is ever a trail byte of a double-byte character.
+std::string RegistField(const std::string& text) {
+  std::string field = text;
+  for (char& c : field) {
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  }
+  return field;
+}
+
 const com::DispatchTable<CTamselCtrl>& CTamselCtrl::DispatchMap() {
   static const com::DispatchTable<CTamselCtrl> table = [] {
     com::DispatchTable<CTamselCtrl> t;
@@ -158,13 +169,15 @@ void CTamselCtrl::SetEstimatePath(const std::string& path) { m_strEstimatePath =
 
 std::string CTamselCtrl::MakeRegist() const {
   std::string regist;
+  // A page splits the string at its TABs and may read it by lines: a value's own TAB, CR or LF would shift
+  // every later field. A chosen estimate's path never holds one (such a file cannot be chosen).
   for (const std::string& name : m_arrNames) {
-    regist += GetParamValue(name);
+    regist += RegistField(GetParamValue(name));
     regist += kDelimiter;
   }
-  regist += m_strEstimatePath;
+  regist += RegistField(m_strEstimatePath);
   regist += kDelimiter;
-  regist += m_strSelectFlag;
+  regist += RegistField(m_strSelectFlag);
   return regist;
 }
 

@@ -18,6 +18,11 @@ class CUploadDialog;
 enum class KeyRoute { Select, Upload, Swallow, Base };
 KeyRoute RouteKey(int mode, const platform::ui::KeyMessage& message);
 
+// The text holds a TAB, CR or LF, which would break the registration string's fields or its one line.
+bool BreaksRegistField(const std::string& text);
+// text with each TAB, CR or LF made one space.
+std::string RegistField(const std::string& text);
+
 class CTamselCtrl final : public controls::ControlObject<CTamselCtrl> {
  public:
   static constexpr platform::com::IID kEventIid = platform::com::MakeGuid("{25D578D3-190E-4526-8328-6B760BD38C22}");
@@ -41,7 +46,7 @@ class CTamselCtrl final : public controls::ControlObject<CTamselCtrl> {
   void SetParamValue(const std::string& name, const std::string& value);
   void SetEstimatePath(const std::string& path);  // value 22, cut to 256 bytes
   void SetSelectFlag(const std::string& flag) { m_strSelectFlag = flag; }  // value 23
-  // The 21 values, value 22 and value 23 joined by TAB characters.
+  // The 21 values, value 22 and value 23 joined by TAB characters, each on one line without a TAB of its own.
   std::string MakeRegist() const;
   // Fires OnCallRegist with a TAB as delimiter and the registration string.
   void BuildRegist();

@@ -45,6 +45,9 @@ const int kPagingButtons[] = {CVekSelectDialog::kIdPrevTop, CVekSelectDialog::kI
 
 constexpr const char* kFolderTooLong = "文字数が規定の範囲を超えています。変更してください。";
 constexpr const char* kBrowsePrompt = "フォルダを選択してください。";
+// The control empties its extract folder before every load: estimates kept there would be lost.
+constexpr const char* kExtractFolderRefused =
+    "見積ファイルの展開用フォルダとその中のフォルダは参照先にできません。変更してください。";
 
 bool LastWriteOf(const std::string& path, platform::FileTime& time) {
   time = {};
@@ -95,7 +98,23 @@ int CVekSelectDialog::ColumnWidth(int column) const {
   return static_cast<int>(kColumns[column].width * m_dScale);
 }
 
-void CVekSelectDialog::ShowLibraryMissing() { m_pCtrl->ShowMessage(1016, ui::BoxIcon::Stop); }
+// One cause, one message: a load that finds the library missing again says nothing more.
+void CVekSelectDialog::ShowLibraryMissing() {
+  if (m_bLibraryMissingTold) return;
+  m_bLibraryMissingTold = true;
+  m_pCtrl->ShowMessage(1016, ui::BoxIcon::Stop);
+}
+
+void CVekSelectDialog::ShowExtractFolderRefused() {
+  controls::ShowTextMessage(StringTable(), kExtractFolderRefused, ui::BoxIcon::Exclamation, ui::BoxButtons::Ok, 0,
+                            m_pCtrl->IsCreated() ? m_pCtrl : nullptr);
+}
+
+bool CVekSelectDialog::HeaderReadAt(int row) const {
+  const int index = m_nFirstRow + row;
+  return row >= 0 && m_nFirstRow >= 0 && index < static_cast<int>(m_arrRecords.size()) &&
+         m_arrRecords[static_cast<std::size_t>(index)]->bHeaderRead;
+}
 
 // ---- Initialisation ----
 
@@ -105,8 +124,10 @@ bool CVekSelectDialog::OnInitDialog() {
   SetPagingFonts();
 
   if (!m_library.BindForDialog()) {
+    m_bLibraryMissing = true;
     ShowLibraryMissing();
     m_library.Release();
+    SetButtons();
     return true;
   }
 
@@ -150,6 +171,10 @@ void CVekSelectDialog::Refresh() {
     controls::ShowTextMessage(StringTable(), kFolderTooLong, ui::BoxIcon::Exclamation, ui::BoxButtons::Ok, 0,
                               m_pCtrl->IsCreated() ? m_pCtrl : nullptr);
     m_strFolder = CutToMaxPath(m_strFolder);
+  }
+  if (!m_strFolder.empty() && InExtractFolder(m_strFolder, m_pCtrl->GetSystemFolder())) {
+    ShowExtractFolderRefused();
+    m_strFolder.clear();
   }
   m_nFirstRow = ListFiles() == 0 ? 0 : -1;
   FillPage(m_nFirstRow);
@@ -234,7 +259,8 @@ void CVekSelectDialog::FillPage(int first) {
 
 void CVekSelectDialog::ReadRowHeader(CVekHeaderData& record) {
   char buffer[OVSVINFO_HEADER_BUFFER_SIZE] = {};
-  if (m_library.GetHeader(kKindShortSummary, record.strPath, buffer) == -1) {
+  // A path that would split the registration string is never chosen: its row stays grey.
+  if (BreaksRegistField(record.strPath) || m_library.GetHeader(kKindShortSummary, record.strPath, buffer) == -1) {
     record.strAcceptNo.clear();
     record.strCustomerName.clear();
     record.strCarName.clear();
@@ -276,14 +302,12 @@ void CVekSelectDialog::SetButtons() {
     EnableItem(kIdCancel, false);
     EnableItem(kIdBrowse, false);
   } else {
-    const int index = m_nFirstRow + m_nSelectedRow;
-    const bool chosen = m_nSelectedRow >= 0 && m_nFirstRow >= 0 && index < static_cast<int>(m_arrRecords.size()) &&
-                        m_arrRecords[static_cast<std::size_t>(index)]->bHeaderRead;
-    EnableItem(kIdLoad, chosen);
+    EnableItem(kIdLoad, !m_bLibraryMissing && HeaderReadAt(m_nSelectedRow));
     EnableItem(kIdCancel, true);
     EnableItem(kIdBrowse, true);
   }
-  const bool pages = m_nFileCount > kRowsPerPage;
+  // Without the header library no row can be read, on any page.
+  const bool pages = !m_bLibraryMissing && m_nFileCount > kRowsPerPage;
   const bool next = pages && m_nFileCount - m_nFirstRow - kRowsPerPage > 0;
   const bool prev = pages && m_nFirstRow > 0;
   EnableItem(kIdNextTop, next);
@@ -316,17 +340,28 @@ void CVekSelectDialog::OnListNotify(const ui::ListNotification& n) {
       OnHeaderItemChanged();
       break;
     case ui::ListEvent::ItemChanged:
+      if ((n.oldState ^ n.newState) & ui::kRowSelected) OnListSelectionChanged();
       break;
   }
+}
+
+// The selection moved, by the mouse, by keys or by the program: "読込" follows the highlighted row, and a grey
+// row does not stay selected. Its focus stays, so that the arrow keys go on from there.
+void CVekSelectDialog::OnListSelectionChanged() {
+  int row = ListNextRow(kIdList, -1, ui::kRowSelected);
+  if (row >= 0 && !HeaderReadAt(row)) {
+    ListSetRowState(kIdList, row, 0, ui::kRowSelected);
+    row = -1;
+  }
+  m_nSelectedRow = row;
+  SetButtons();
 }
 
 void CVekSelectDialog::OnListClick() {
   int row = ListNextRow(kIdList, -1, ui::kRowSelected);
   // A row whose header was not read cannot stay chosen: the selected one, else the focused one.
   const int looked = row >= 0 ? row : ListNextRow(kIdList, -1, ui::kRowFocused);
-  const int index = m_nFirstRow + looked;
-  if (looked >= 0 && m_nFirstRow >= 0 && index < static_cast<int>(m_arrRecords.size()) &&
-      !m_arrRecords[static_cast<std::size_t>(index)]->bHeaderRead) {
+  if (looked >= 0 && !HeaderReadAt(looked)) {
     ListSetRowState(kIdList, looked, 0, ui::kRowSelected | ui::kRowFocused);
     row = -1;
   }
@@ -387,11 +422,14 @@ void CVekSelectDialog::OnBrowse() {
 }
 
 void CVekSelectDialog::OnLoad() {
-  // Enter in the list does not load: only the button itself.
-  if (FocusedItem() != kIdLoad || m_nSelectedRow < 0 || m_nFirstRow < 0) return;
-  const std::size_t index = static_cast<std::size_t>(m_nFirstRow + m_nSelectedRow);
-  if (index >= m_arrRecords.size()) return;
-  m_strChosenPath = m_arrRecords[index]->strPath;
+  // Enter in the list does not load: only the button itself. What it loads is the row the list highlights.
+  if (FocusedItem() != kIdLoad) return;
+  m_nSelectedRow = ListNextRow(kIdList, -1, ui::kRowSelected);
+  if (!HeaderReadAt(m_nSelectedRow)) {
+    SetButtons();
+    return;
+  }
+  m_strChosenPath = m_arrRecords[static_cast<std::size_t>(m_nFirstRow + m_nSelectedRow)]->strPath;
   m_bBusy = true;
   SetButtons();
   if (ApplySelectedFile() == -1) {
@@ -433,14 +471,30 @@ void CVekSelectDialog::OnDestroy() {
   Dialog::OnDestroy();
   m_arrRecords.clear();
   m_library.Release();
-  // Our own temporary folder: it goes with everything the unpacking left in it.
-  if (!m_strExtractFolder.empty() && platform::IsFolder(m_strExtractFolder)) platform::DeleteTree(m_strExtractFolder);
+  // The unpacking leaves files only: folders in there are not ours, and the folder stays while it holds one.
+  if (!m_strExtractFolder.empty() && platform::IsFolder(m_strExtractFolder)) {
+    DeleteFilesOf(m_strExtractFolder);
+    platform::RemoveFolder(m_strExtractFolder);
+  }
+}
+
+void CVekSelectDialog::DeleteFilesOf(const std::string& folder) {
+  std::vector<platform::FindEntry> entries;
+  platform::FindFiles(JoinPath(folder, "*.*"), entries);
+  for (const platform::FindEntry& entry : entries) {
+    if (!entry.isFolder) platform::DeleteFile(JoinPath(folder, entry.name));
+  }
 }
 
 // ---- Loading the chosen estimate ----
 
 int CVekSelectDialog::ApplySelectedFile() {
   const std::string systemFolder = m_pCtrl->GetSystemFolder();
+  // A path that would split the registration string cannot go to the page whole.
+  if (BreaksRegistField(m_strChosenPath)) {
+    m_pCtrl->ShowMessage(1017, ui::BoxIcon::Stop);
+    return -1;
+  }
   if (!platform::IsAbsolute(systemFolder)) {
     m_pCtrl->ShowMessage(1001, ui::BoxIcon::Stop, {systemFolder});
     return -1;
@@ -457,15 +511,17 @@ int CVekSelectDialog::ApplySelectedFile() {
     m_pCtrl->ShowMessage(1001, ui::BoxIcon::Stop, {extract});
     return -1;
   }
-  m_strExtractFolder = extract;
-  std::vector<platform::FindEntry> entries;
-  platform::FindFiles(JoinPath(extract, "*.*"), entries);
-  for (const platform::FindEntry& entry : entries) {
-    if (!entry.isFolder) platform::DeleteFile(JoinPath(extract, entry.name));
+  // Emptying the folder would delete the very estimate to be loaded, or its neighbours.
+  if (InExtractFolder(FolderOf(m_strChosenPath), systemFolder)) {
+    ShowExtractFolderRefused();
+    return -1;
   }
+  m_strExtractFolder = extract;
+  DeleteFilesOf(extract);
 
   if (LoadVekFile(extract, m_strChosenPath) == -1) {
-    m_pCtrl->ShowMessage(1017, ui::BoxIcon::Stop);
+    // A missing library has been told already.
+    if (!m_bLibraryMissing) m_pCtrl->ShowMessage(1017, ui::BoxIcon::Stop);
     return -1;
   }
   ApplyLoadedValues();
@@ -508,7 +564,9 @@ void CVekSelectDialog::ApplyLoadedValues() {
 }
 
 int CVekSelectDialog::LoadVekFile(const std::string& folder, const std::string& path) {
+  m_bLibraryMissing = false;
   if (!m_library.BindForLoad()) {
+    m_bLibraryMissing = true;
     ShowLibraryMissing();
     m_library.Release();
     return -1;

@@ -93,6 +93,11 @@ class CVekSelectDialog : public platform::ui::Dialog {
   void OnCancelChoice();
   void ApplyLoadedValues();
   void ShowLibraryMissing();
+  void ShowExtractFolderRefused();
+  void OnListSelectionChanged();
+  // The row of the page shows a file whose header was read (false for -1 and rows past the records).
+  bool HeaderReadAt(int row) const;
+  static void DeleteFilesOf(const std::string& folder);
 
   CTamselCtrl* m_pCtrl;
   OvSvInfoBinding m_library;
@@ -110,6 +115,8 @@ class CVekSelectDialog : public platform::ui::Dialog {
   bool m_bCheckColumnWidths = false;
   bool m_bFirstPaintPending = false;
   bool m_bQuestionDue = false;
+  bool m_bLibraryMissing = false;      // the header library could not be bound (the last try)
+  bool m_bLibraryMissingTold = false;  // message 1016 has been shown
   double m_dScale = 1.0;
   std::string m_strChosenPath;
   std::unique_ptr<CVekHeaderData> m_pLoadedRecord;

@@ -1,5 +1,6 @@
 #include "VekExtractPath.h"
 
+#include "platform/files.h"
 #include "platform/path.h"
 #include "platform/text.h"
 
@@ -7,6 +8,8 @@ namespace tamsel {
 
 namespace {
 constexpr const char* kExtractFolderName = "VekExtractTemp";
+// More levels than a path of kMaxPathBytes can have.
+constexpr int kMaxFolderDepth = 200;
 }  // namespace
 
 std::string WithoutTrailingDelimiter(const std::string& folder) {
@@ -33,5 +36,24 @@ std::string FileNameOf(const std::string& path) {
 }
 
 std::string CutToMaxPath(const std::string& text) { return text.substr(0, platform::CutLength(text, kMaxPathBytes)); }
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = platform::FindLastChar(path, platform::kDelimiter);
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string(1, platform::kDelimiter) : path.substr(0, slash);
+}
+
+bool InExtractFolder(const std::string& folder, const std::string& systemFolder) {
+  const std::string extract = ExtractFolder(systemFolder);
+  // Upwards through the folders themselves, not through the text: "sub/.." and links name where they lead.
+  std::string at = WithoutTrailingDelimiter(folder);
+  for (int depth = 0; depth < kMaxFolderDepth && platform::IsFolder(at); ++depth) {
+    if (platform::SameFile(at, extract)) return true;
+    std::string up = JoinPath(at, "..");
+    if (platform::SameFile(up, at)) return false;  // the root
+    at = std::move(up);
+  }
+  return false;
+}
 
 }  // namespace tamsel

@@ -15,6 +15,11 @@ std::string ExtractFolder(const std::string& systemFolder);
 // ExtractFolder(systemFolder), then "/" and fileName: where an estimate of that name is unpacked. The listing,
 // the choice and the mode-4 check measure the same path.
 std::string ExtractPathOf(const std::string& systemFolder, const std::string& fileName);
+// folder is the extract folder of systemFolder or lies inside it, however either is named (links, "..",
+// letter case): the control empties that folder, so it never lists or loads estimates from there.
+bool InExtractFolder(const std::string& folder, const std::string& systemFolder);
+// The folder a file's path names (the path without its last component; "/" for a file at the root).
+std::string FolderOf(const std::string& path);
 // The folder without one trailing delimiter ("/" stays itself).
 std::string WithoutTrailingDelimiter(const std::string& folder);
 // folder and name with one delimiter between them.

@@ -6,8 +6,18 @@
 // read into memory, as a registration must before it posts) and posting it until the reply. The stand-in parses every body with Werkzeug and writes
 // the parts to its record folder, for both alike.
 //
+// The photos are staged in a folder of their own, outside the control's working folders (which its form
+// empties when it starts). Each side's peak is its own: ours as its process reports it, curl's as measured
+// around curl alone by a small launcher (what the system counts for a spawned child includes the spawner's).
+//
 //   quillon_upload_bench [runs (default 3)]
 //   quillon_upload_bench ours <server URL> <folder> <time file>   (a child: one registration)
+//   quillon_upload_bench peer <stdout file> <program> <args...>    (a child: runs the program, reports its peak)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -38,9 +48,7 @@ namespace ui = platform::ui;
 constexpr int kPhotos = 9;
 constexpr std::uint64_t kPhotoBytes = 5000000, kEstimateBytes = 100000000;
 
-std::string PhotoPath(const std::string& folder, int n) {
-  return folder + "/home/zentrovia/ImageUploadTemp/P" + std::to_string(n) + ".jpg";
-}
+std::string PhotoPath(const std::string& folder, int n) { return folder + "/photos/P" + std::to_string(n) + ".jpg"; }
 std::string EstimatePath(const std::string& folder) { return folder + "/estimate.vek"; }
 
 // The real browser, noting when each request is handed to it and when each reply page is complete.
@@ -146,16 +154,34 @@ int OursChild(const std::string& url, const std::string& folder, const std::stri
   return seconds < 0 ? 1 : 0;
 }
 
+// A child: runs args[0] with its stdout into outFile, and reports the program's own peak as its own. The
+// program is forked from this small process, so its figure holds nothing of the benchmark's pages.
+int PeerChild(const std::string& outFile, char** args) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || dup2(out, 1) < 0) _exit(126);
+    execvp(args[0], args);
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (pid < 0 || wait4(pid, &status, 0, &usage) < 0) return 1;
+  if (const char* peak = std::getenv("VEK_BENCH_PEAK")) std::ofstream(peak) << usage.ru_maxrss << "\n";
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
 // One post of the ten files by curl: its peak, and its own total time (written to timeFile).
 bench::Sample Curl(const std::string& url, const std::string& folder, const std::string& timeFile) {
   // As a browser does, curl is not to wait for "100 Continue" before the body.
-  std::string command = "curl -s -S -o /dev/null -w '%{time_total}' -H 'Expect:'";
-  command += " -F " + bench::Quoted("EstimateFile1=@" + EstimatePath(folder));
+  std::vector<std::string> args = {bench::SelfPath(), "peer", timeFile, "curl", "-s", "-S", "-o", "/dev/null",
+                                   "-w", "%{time_total}", "-H", "Expect:"};
+  args.insert(args.end(), {"-F", "EstimateFile1=@" + EstimatePath(folder)});
   for (int n = 1; n <= kPhotos; ++n) {
-    command += " -F " + bench::Quoted("ImageFile" + std::to_string(n) + "=@" + PhotoPath(folder, n));
+    args.insert(args.end(), {"-F", "ImageFile" + std::to_string(n) + "=@" + PhotoPath(folder, n)});
   }
-  command += " " + bench::Quoted(url) + " > " + bench::Quoted(timeFile);
-  bench::Sample s = bench::RunChild({"sh", "-c", command});
+  args.push_back(url);
+  bench::Sample s = bench::RunChild(args);
   double seconds = -1;
   std::ifstream(timeFile) >> seconds;
   s.seconds = seconds;
@@ -167,13 +193,14 @@ bench::Sample Curl(const std::string& url, const std::string& folder, const std:
 
 int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "ours") return OursChild(argv[2], argv[3], argv[4]);
+  if (argc >= 4 && std::string(argv[1]) == "peer") return PeerChild(argv[2], argv + 3);
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
 
   const std::string folder = bench::MakeTempFolder("quillon-upload");
   if (folder.empty()) return 1;
   bench::MakeFolder(folder + "/home");
   bench::MakeFolder(folder + "/home/zentrovia");
-  bench::MakeFolder(folder + "/home/zentrovia/ImageUploadTemp");
+  bench::MakeFolder(folder + "/photos");
   bench::Random random(0x5DEECE66Dull);
   bool made = bench::WriteJpegLike(EstimatePath(folder), kEstimateBytes, random);
   for (int n = 1; n <= kPhotos; ++n) made = made && bench::WriteJpegLike(PhotoPath(folder, n), kPhotoBytes, random);

@@ -23,8 +23,12 @@ std::string WithoutTrailingDelimiter(std::string p) {
   return p;
 }
 
+constexpr int kDefaultDpi = 96;
+
 class SystemEnvironment : public Environment {
  public:
+  int dpi = kDefaultDpi;
+
   std::string TempFolder() override {
     std::string t = FromEnv("TMPDIR");
     return WithoutTrailingDelimiter(t.empty() ? "/tmp" : t);
@@ -36,8 +40,8 @@ class SystemEnvironment : public Environment {
     minor = 0;
     build = 0;
   }
-  int ScreenDpiX() override { return 96; }
-  int ScreenDpiY() override { return 96; }
+  int ScreenDpiX() override { return dpi; }
+  int ScreenDpiY() override { return dpi; }
   std::string GetSpecialFolder(SpecialFolder which) override {
     if (which == SpecialFolder::CommonDocuments) {
       std::string shared = WithoutTrailingDelimiter(FromEnv("VEK_COMMON_DOCUMENTS"));
@@ -83,6 +87,8 @@ std::string Environment::HostProgramFolder() {
   if (slash == std::string::npos || !FromSystemPath(exe.substr(0, slash == 0 ? 1 : slash), cp932)) return {};
   return cp932;
 }
+
+void SetScreenDpi(int dpi) { g_systemEnvironment.dpi = dpi > 0 ? dpi : kDefaultDpi; }
 
 void SetEnvironment(Environment* env) { g_environment = env; }
 

@@ -182,6 +182,51 @@ TEST_F(EndToEndImagesTest, GetImgDataOverItselfKeepsImagesThatCannotComeOut) {
   EXPECT_EQ(testing_support::ReadRaw(images + "/P0002.bmp"), "another bitmap");
 }
 
+// Saved over itself, an estimate whose image folder holds photos of other kinds and a sub-folder: every file
+// comes out where it lay, or, when one cannot, nothing changes.
+TEST_F(EndToEndTest, GetImgDataOverItselfLosesNoFile) {
+  const std::vector<std::pair<std::string, std::string>> photos = {
+      {"Image/P0001.jpeg", "jpeg of another name"}, {"Image/P0002.png", "png photo"},
+      {"Image/sub/P0003.jpg", "photo in a sub-folder"}, {"Image/P0004.JPG", "upper-case jpeg"}};
+  platform::MakeFolders(root / "pack/Image/sub");
+  std::string names = "OvDBInfo.ini";
+  for (const auto& [name, bytes] : photos) {
+    WriteRaw(root / "pack" + "/" + name, bytes);
+    names += " " + name;
+  }
+  WriteRaw(root / "pack/OvDBInfo.ini", "[General]\r\nSignature=OVDBINFO\r\n");
+  const std::string cab = root / "est.cab";
+  ASSERT_EQ(std::system(("cd '" + root / "pack" + "' && gcab -c -z '" + cab + "' " + names).c_str()), 0);
+  testing_support::FakeEnvironmentScope env;
+  platform::MakeFolders(root / "tmp");
+  env.env.tempFolder = root / "tmp";
+  auto getImgData = Export<ZkGetImgDataFn>("ZkGetImgData");
+  struct Case {
+    const char* name;
+    const char* blocker;  // a file put in the image folder first, at the place of "sub"
+    int result;
+  } cases[] = {{"all", nullptr, 0},       // every file comes out
+               {"blocked", "sub", -10}};  // a sub-folder's name is taken
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string vek = MakeVek(std::string(c.name) + ".vek", kFields, cab);
+    const std::string images = root / (std::string("images-") + c.name);
+    platform::MakeFolders(images);
+    if (c.blocker) WriteRaw(images + "/" + c.blocker, "a file");
+    const std::string before = testing_support::ReadRaw(vek);
+    ASSERT_EQ(getImgData(libs.c_str(), vek.c_str(), vek.c_str(), images.c_str()), c.result);
+    if (c.result != 0) {
+      EXPECT_EQ(testing_support::ReadRaw(vek), before) << "the estimate keeps its photos";
+      EXPECT_EQ(Shell("ls -A '" + images + "'"), "sub\n") << "nothing copied";
+      continue;
+    }
+    for (const auto& [name, bytes] : photos) {
+      EXPECT_EQ(testing_support::ReadRaw(images + "/" + name.substr(6)), bytes) << name;
+    }
+    EXPECT_NE(testing_support::ReadRaw(vek), before) << "saved without its images";
+  }
+}
+
 TEST_F(EndToEndImagesTest, DivImgDataStripsOnly) {
   std::string dst = root / "div.vek";
   ASSERT_EQ(Export<ZkDivImgDataFn>("ZkDivImgData")(libs.c_str(), src.c_str(), dst.c_str()), 0);

@@ -66,13 +66,16 @@ TEST_F(RegisteredDownloadTest, NoAnswerLeavesAnEmptyFile) {
   ASSERT_TRUE(server.Step("/img/stall", R"("kind": "stall", "stall_after": 1500, "seconds": 5, "data_b64": ")" +
                                             testing_support::Base64(bytes) + "\""));
   ASSERT_TRUE(server.Step("/img/drop", R"("kind": "drop")"));
+  ASSERT_TRUE(server.Step("/img/hang", R"("kind": "hang", "seconds": 5)"));
   ASSERT_TRUE(server.AddFile("/img/chunk", bytes));
   struct Case {
     const char* name;
     std::string url;
     DownloadResult result;
   } cases[] = {
-      {"a body that stops half way", server.Url("/img/stall"), DownloadResult::Failed},
+      // Silence for the session's stall limit is told apart: the start-up waits no more after it.
+      {"a body that stops half way", server.Url("/img/stall"), DownloadResult::TimedOut},
+      {"a server that never answers", server.Url("/img/hang"), DownloadResult::TimedOut},
       {"a dropped connection", server.Url("/img/drop"), DownloadResult::Failed},
       {"a server that is down", "http://127.0.0.1:1/img/a", DownloadResult::Failed},
   };

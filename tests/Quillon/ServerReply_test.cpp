@@ -31,6 +31,32 @@ TEST(ReadServerReply, OnlyHiddenInputsGiveTheirValues) {
   EXPECT_EQ(ReadServerReply("x", nullptr).errMsg, "");
 }
 
+TEST(ReadServerReply, AReplyWithACutInputIsNotWholeAndCannotBeRead) {
+  struct Case {
+    const char* name;
+    std::string body;
+    const char* cut;  // the input whose tag was cut
+    ReplyKind kind;
+  } cases[] = {
+      {"SENDOK, CGI_ID cut", "SENDOK", "CGI_ID", ReplyKind::Unknown},
+      {"SENDNG, BTN_NM cut", "SENDNG", "BTN_NM", ReplyKind::Unknown},
+      {"SENDNG, ERR_MSG cut", "SENDNG", "ERR_MSG", ReplyKind::Unknown},
+      {"a marker page does not read the inputs", "CER02002", "CGI_ID", ReplyKind::BadTransition},
+      {"whole", "SENDOK", nullptr, ReplyKind::Accepted},
+  };
+  for (const Case& c : cases) {
+    ServerReply r = ReadServerReply(c.body, [&](const std::string& name) -> std::optional<ReplyElement> {
+      return ReplyElement{"INPUT", "hidden", name + "-value", !c.cut || name != c.cut};
+    });
+    EXPECT_EQ(r.whole, c.cut == nullptr) << c.name;
+    if (c.cut) {
+      EXPECT_EQ(c.cut == std::string("CGI_ID") ? r.cgiId : c.cut == std::string("BTN_NM") ? r.btnNm : r.errMsg, "")
+          << c.name << ": no value from a cut input";
+    }
+    EXPECT_EQ(ClassifyReply(r).kind, c.kind) << c.name;
+  }
+}
+
 const char* KindName(ReplyKind k) {
   switch (k) {
     case ReplyKind::Accepted: return "Accepted";

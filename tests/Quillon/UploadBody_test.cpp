@@ -151,6 +151,74 @@ TEST_F(UploadBodyTest, BasicRegistrationBothStepsByteForByte) {
   EXPECT_EQ(Werkzeug(post2), step2);
 }
 
+// Content that holds the boundary line would cut the body where a server reads it, and forge the parts after:
+// the body is framed with another boundary then, named for the request, and a server sees exactly its parts.
+TEST_F(UploadBodyTest, ContentHoldingTheBoundaryGetsABoundaryNoPartHolds) {
+  Basic();
+  const std::string line = "--" + std::string(kBoundary);
+  const std::string forged = "%PDF-1.4\r\n" + line + "\r\nContent-Disposition: form-data; name=\"CGI_ID\"\r\n\r\n" +
+                             "FORGED\r\n" + line + "--\r\nthe rest of the document";
+  WriteRaw(root / "Attach/A1.xls", forged);
+  // The first candidates are held too: by a photo, and by a text part and at a part's very end.
+  const std::string photo = Pattern(3000, 1) + line + "0" + Pattern(100, 2) + std::string(kBoundary) + "1";
+  WriteRaw(root / "ImageUploadTemp/P1.jpg", photo);
+  inputs.cgiId = "C" + std::string(kBoundary) + "2";
+  StoreTotal();
+  std::string post1, post2, boundary1, boundary2;
+  UploadError error;
+  RequestBody body;
+  ASSERT_EQ(BuildStep1Body(inputs, set, kBoundary, counters, Pump(), body, error, &boundary1), BuildResult::Built);
+  post1.assign(body.begin(), body.end());
+  body.clear();
+  ASSERT_EQ(BuildStep2Body(inputs, set, kBoundary, counters, Pump(), body, error, &boundary2), BuildResult::Built);
+  post2.assign(body.begin(), body.end());
+  // Step 1 holds the boundary in its CGI_ID part only; step 2 holds the first three candidates too.
+  EXPECT_EQ(boundary1, std::string(kBoundary) + "0");
+  EXPECT_EQ(boundary2, std::string(kBoundary) + "3");
+  EXPECT_EQ(counters.sent, counters.total) << "the files were read once";
+  EXPECT_EQ(post2.substr(post2.size() - boundary2.size() - 6), "--" + boundary2 + "--\r\n");
+
+  std::vector<ParsedPart> session = {Field("GRP_CD", inputs.grpCd), Field("MAP_ID", "M\x8E\xB1\xAD\xA1\xFC\xF1"),
+                                     Field("BTN_ID", ""), Field(inputs.btnId, ""), Field("SES_ID", inputs.sesId),
+                                     Field("CGI_ID", inputs.cgiId)};
+  std::vector<ParsedPart> step1 = session;
+  step1.push_back(FilePart("S123_R72", root / "ImageUploadTemp/S123_R72", Record()));
+  std::vector<ParsedPart> parts;
+  ASSERT_TRUE(quillon_test::ParseWithWerkzeug(post1, boundary1, parts, root.path()));
+  EXPECT_EQ(parts, step1);
+  std::vector<ParsedPart> step2 = {
+      FilePart("EstimateFile1", root / "Attach/A1.xls", forged),
+      FilePart("ImageFile1", root / "ImageUploadTemp/P1.jpg", photo),
+      FilePart("ImageFile3", root / "ImageUploadTemp/P3.jpg", Pattern(10, 3)),
+  };
+  for (const ParsedPart& p : step1) step2.push_back(p);
+  ASSERT_TRUE(quillon_test::ParseWithWerkzeug(post2, boundary2, parts, root.path()));
+  EXPECT_EQ(parts, step2);
+  // The parts are the ones framed with the fixed boundary, moved and nothing else.
+  WriteRaw(root / "Attach/A1.xls", Pattern(2048, 5));
+  WriteRaw(root / "ImageUploadTemp/P1.jpg", Pattern(5000, 1));
+  inputs.cgiId = "C456";
+  StoreTotal();
+  std::string plain;
+  ASSERT_EQ(Step1Text(inputs, set, kBoundary, counters, Pump(), plain, error), BuildResult::Built);
+  plain.clear();
+  ASSERT_EQ(Step2Text(inputs, set, kBoundary, counters, Pump(), plain, error), BuildResult::Built);
+  EXPECT_TRUE(quillon_test::SameBytes(plain, ExpandFixture("step2_basic.txt", root.path())))
+      << "no part holds the boundary: the body is the fixed one";
+}
+
+TEST(SettleBoundary, DelimitersAreWrittenAnewInPlace) {
+  // "--B\r\n" part "\r\n--B\r\n" part "\r\n--B--\r\n", the first part holding B.
+  const std::string text = "--B\r\nxBx\r\n--B\r\nyy\r\n--B--\r\n";
+  RequestBody body(text.begin(), text.end());
+  EXPECT_EQ(SettleBoundary(body, "B", {0, 10, 19}), "B0");
+  EXPECT_EQ(std::string(body.begin(), body.end()), "--B0\r\nxBx\r\n--B0\r\nyy\r\n--B0--\r\n");
+  const std::string clean = "--B\r\nxx\r\n--B--\r\n";
+  body.assign(clean.begin(), clean.end());
+  EXPECT_EQ(SettleBoundary(body, "B", {0, 9}), "B");
+  EXPECT_EQ(std::string(body.begin(), body.end()), clean);
+}
+
 TEST_F(UploadBodyTest, NothingNewStillPostsTheTextPartsAndTheRecord) {
   inputs.grpCd = "G9";
   inputs.mapId = "M9";

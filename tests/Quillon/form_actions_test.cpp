@@ -1,6 +1,11 @@
 // What the photo-list form does when the person acts: photos into and out of the registration list, moves,
 // the links, attachments, and the check before a registration.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
 
 #include <string>
 #include <utility>
@@ -318,6 +323,40 @@ TEST(FormImageDialog, BatchResizeShrinksTheAddedPhotos) {
 }
 
 // ---- attachments ----
+
+// What is no regular file is refused as an attachment: at "追加" as a file that cannot be read (the file layer
+// opens it without waiting on it), and at the latest by "確定" before anything is posted.
+TEST(FormAttach, ADeviceOrAFifoIsNoAttachment) {
+  TempFolder docs;
+  ASSERT_EQ(mkfifo((docs / "pipe.pdf").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", (docs / "zero.pdf").c_str()), 0);
+  struct Case {
+    const char* name;
+    std::string path;
+  } cases[] = {{"a FIFO", docs / "pipe.pdf"}, {"a link to /dev/zero", docs / "zero.pdf"}, {"/dev/zero", "/dev/zero"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FormPage page(Params{});
+    page.Type(kAttachEdit, c.path);
+    page.Click(kAttachAdd);
+    // The file layer refuses what is no regular file with EINVAL.
+    EXPECT_EQ(page.Boxes(), std::vector<std::string>{Message(1012, {c.path, EINVAL})});
+    EXPECT_TRUE(page.form().Slot(0).path.empty());
+    EXPECT_TRUE(page.form().IsPathRejected());
+  }
+  // An attached document that is a device by the time of "確定": the empty-file test refuses it.
+  WriteBytes(docs / "doc.pdf", "the document");
+  FormPage page(Params{{"UPLOAD_CHECK", "0"}});
+  page.Type(kAttachEdit, docs / "doc.pdf");
+  page.Click(kAttachAdd);
+  page.Boxes();
+  ASSERT_EQ(page.form().Slot(0).path, docs / "doc.pdf");
+  std::filesystem::remove(docs / "doc.pdf");
+  ASSERT_EQ(symlink("/dev/zero", (docs / "doc.pdf").c_str()), 0);
+  page.Click(205);  // 確定
+  EXPECT_EQ(page.Boxes(), std::vector<std::string>{Message(2017, {"1"})});
+  EXPECT_EQ(page.ctrl().GetMode(), 0) << "no registration started";
+}
 
 TEST(FormAttach, PathsIntoTheTwoSlots) {
   TempFolder docs, others;

@@ -335,3 +335,38 @@ TEST(FormPainting, ThumbnailsInTheirFramesAndRowsAfterARemoval) {
 }
 
 }  // namespace
+
+namespace {
+
+// A photo that cannot be read is told once: not again at each page build, a sort change or a page turn.
+TEST(FormLists, AnUnreadablePhotoIsToldOnce) {
+  testing_support::TempFolder photos;
+  MakePhotos(photos, 15);
+  WriteBytes(photos / "broken1.jpg", "no JPEG at all");
+  WriteBytes(photos / "broken2.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + "cut");
+  FormPage page(Params{{"ImageFolder", photos.path()}});
+  auto unreadable = [&](const std::vector<std::string>& boxes) {
+    int n = 0;
+    for (const std::string& b : boxes) n += b.find("(SE0010)") != std::string::npos;
+    return n;
+  };
+  const int first = unreadable(page.Boxes());
+  std::string error;
+  for (int entry : {3, 2, 0, 1}) {
+    ASSERT_TRUE(ui::driver::Select(page.form(), kSortOrder, entry, &error)) << Show(error);
+    page.form().PageForward();
+    page.form().PageBack();
+  }
+  page.ShowFolder(photos.path());
+  // Each broken file was on a page at least once, and was told once.
+  EXPECT_EQ(first + unreadable(page.Boxes()), 2);
+  // A file put in its place is a new file.
+  WriteBytes(photos / "broken1.jpg", "still no JPEG, and longer than before");
+  page.ShowFolder(photos.path());
+  ASSERT_TRUE(ui::driver::Select(page.form(), kSortOrder, 3, &error)) << Show(error);
+  page.form().PageForward();
+  page.form().PageBack();
+  EXPECT_EQ(unreadable(page.Boxes()), 1);
+}
+
+}  // namespace

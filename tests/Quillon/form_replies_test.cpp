@@ -132,20 +132,30 @@ TEST(FormReplies, NavigationErrors) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FormPage page(RegisteredAttachment());
+    // What the person did before the download stays: the comment typed and a document attached.
+    TempFolder docs;
+    WriteBytes(docs / "doc.pdf", "the document");
+    page.Type(kAttachEdit, docs / "doc.pdf");
+    page.Click(kAttachAdd);
+    page.Type(713, "左前部");
+    page.Boxes();
     page.Click(kSlotDownloads[0]);
     page.browser->DeliverNavigateError("http://server.example/cgi/dl", c.status);
     EXPECT_TRUE(page.form().IsItemEnabled(kSlotDownloads[0]));
     EXPECT_EQ(page.form().LastNavigationStatus(), c.stored);
-    if (c.message.empty()) {
-      EXPECT_EQ(page.ctrl().GetMode(), 0);
-      continue;
-    }
-    EXPECT_EQ(page.ctrl().GetMode(), 5);
-    const std::string shown = page.ctrl().UploadDialog()->ItemText(quillon::CUploadDialog::kIdMessage);
-    EXPECT_EQ(Show(shown), Show(c.message));
+    // Only the download failed: its message is shown and the form stays, as the person left it.
+    EXPECT_EQ(page.ctrl().GetMode(), 0);
+    EXPECT_EQ(page.ctrl().GetStatus(), 1u);
+    EXPECT_EQ(page.Boxes(), c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+    EXPECT_TRUE(page.form().IsItemVisible(kSlotDownloads[0]));
+    EXPECT_EQ(page.form().ItemText(713), "左前部");
+    EXPECT_EQ(page.form().Slot(1).path, docs / "doc.pdf");
+    EXPECT_EQ(page.form().Slot(0).path, "reg.vek");
+    if (c.message.empty()) continue;  // after a 200 the page that follows is read as any reply
     // The error page that follows says nothing more.
     page.browser->DeliverDocumentComplete("<html><body>CER02003</body></html>");
-    EXPECT_EQ(Show(page.ctrl().UploadDialog()->ItemText(quillon::CUploadDialog::kIdMessage)), Show(shown));
+    EXPECT_EQ(page.ctrl().GetMode(), 0);
+    EXPECT_EQ(page.Boxes(), std::vector<std::string>{});
   }
 }
 

@@ -22,7 +22,14 @@ TEST(QuillonStrings, IdsOfTheTable) {
   int ids[] = {1, 2, 200, 1000, 1017, 2000, 2019, 2021, 2026, 3000, 3001, 57344};
   for (int id : ids) EXPECT_STRNE(quillon::LoadString(id), "") << id;
   EXPECT_STREQ(quillon::LoadString(2020), "");
-  EXPECT_STREQ(quillon::LoadString(1018), "");
+  EXPECT_STREQ(quillon::LoadString(1019), "");
+  // The folder held by another form of the user: a system error of its own, with the folder.
+  EXPECT_STREQ(quillon::LoadString(quillon::kMessageFormOpenElsewhere),
+               "\x93\xAF\x82\xB6\x83\x86\x81\x5B\x83\x55\x82\xCC\x95\xCA\x82\xCC\x89\xE6\x91\x9C"
+               "\x93\x6F\x98\x5E\x89\xE6\x96\xCA\x82\xAA\x8A\x4A\x82\xA2\x82\xC4\x82\xA2\x82\xDC\x82\xB7"
+               "[%s]\x81\x42\n\x8A\x4A\x82\xA2\x82\xC4\x82\xA2\x82\xE9\x89\xE6\x96\xCA\x82\xF0\x95\xC2"
+               "\x82\xB6\x82\xC4\x82\xA9\x82\xE7\x81\x41\x82\xE0\x82\xA4\x88\xEA\x93\x78\x82\xE2\x82\xE8"
+               "\x92\xBC\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81\x42(SE0018)");
 }
 
 }  // namespace

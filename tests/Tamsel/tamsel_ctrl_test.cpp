@@ -94,6 +94,33 @@ TEST_F(TamselCtrlTest, Vek2FolderBecomesTheEstimatePathCutTo256) {
   }
 }
 
+// A page splits the string at its TABs and may read it by lines: a value's own TAB, CR or LF becomes a space.
+TEST_F(TamselCtrlTest, ValuesKeepTheRegistrationStringOnOneLineOf23Fields) {
+  struct Case {
+    const char* name;
+    std::string value;
+    std::string field;
+  } cases[] = {
+      {"a TAB", "山田\t太郎", "山田 太郎"},
+      {"CR LF", "一行目\r\n二行目", "一行目  二行目"},
+      {"a lone LF and CR", "\na\rb\n", " a b "},
+      {"only TABs", "\t\t", "  "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TamselPage page(Params{{"VisitorName", c.value}, {"XMLVersion", c.value}, {"Vek2Folder", "/data"}}, false);
+    page.ctrl->SetSelectFlag("0");
+    const std::string regist = page.ctrl->MakeRegist();
+    EXPECT_EQ(regist.find_first_of("\r\n"), std::string::npos);
+    std::vector<std::string> fields = Fields(regist);
+    ASSERT_EQ(fields.size(), 23u);
+    EXPECT_EQ(fields[0], c.field);
+    EXPECT_EQ(fields[20], c.field);
+    EXPECT_EQ(fields[21], "/data");
+    EXPECT_EQ(fields[22], "0");
+  }
+}
+
 TEST_F(TamselCtrlTest, RegistrationStringHas22TabsAndTheNamesOrder) {
   {
     TamselPage page(Params{}, false);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/driver.h"
+#include "qt_probe.h"
 #include "tamsel_host.h"
 
 namespace {
@@ -249,6 +250,117 @@ TEST_F(VekSelectDialogTest, AGreyRowCannotBeChosen) {
   EXPECT_FALSE(d.IsItemEnabled(D::kIdLoad));
 }
 
+// The arrow keys move the choice as a click does: "読込" follows the highlighted row, and a grey row reached
+// by a key is not chosen; the keys go on past it.
+TEST_F(VekSelectDialogTest, KeysMoveTheChoice) {
+  MakeFiles(data, 3);
+  fake.Control("OvSvInfo.OvGetHeader@2=-1\nOvSvInfo.OvGetHeader@5=-1\n");  // e02 grey, as above
+  TamselPage page(Params{{"Vek2Folder", data}});
+  D& d = page.Select();
+  auto press = [&](int vk) {
+    std::string error;
+    EXPECT_TRUE(ui::driver::PressKey(*page.ctrl, vk, false, &error)) << error;
+  };
+  SelectRow(d, 0);
+  struct Step {
+    int vk;
+    int selected;
+    int focused;
+    bool load;
+  } steps[] = {{ui::vk::kDown, -1, 1, false}, {ui::vk::kDown, 2, 2, true}, {ui::vk::kUp, -1, 1, false},
+               {ui::vk::kUp, 0, 0, true}};
+  for (const Step& s : steps) {
+    press(s.vk);
+    EXPECT_EQ(d.SelectedRow(), s.selected);
+    EXPECT_EQ(d.ListNextRow(D::kIdList, -1, ui::kRowSelected), s.selected);
+    EXPECT_EQ(d.ListNextRow(D::kIdList, -1, ui::kRowFocused), s.focused);
+    EXPECT_EQ(d.IsItemEnabled(D::kIdLoad), s.load);
+  }
+}
+
+// The template's list holds a page's ten rows whole, without scrolling either way, at both resolutions, and
+// every page shows from its first row; the page statics hold four digits beside each other.
+TEST_F(VekSelectDialogTest, APageIsSeenWhole) {
+  MakeFiles(data, 25);
+  for (int dpi : {96, 120}) {
+    SCOPED_TRACE(dpi);
+    env.env.dpiX = env.env.dpiY = dpi;
+    TamselPage page(Params{{"Vek2Folder", data}});
+    page.FitToDialog();
+    D& d = page.Select();
+    for (int click : {0, D::kIdNextTop, D::kIdNextBottom, D::kIdPrevTop}) {
+      SCOPED_TRACE(click);
+      if (click) Click(d, click);
+      const ui_probe::ListView view = ui_probe::ListInView(d, D::kIdList);
+      EXPECT_EQ(view.firstRow, 0);
+      EXPECT_EQ(view.wholeRows, d.ListRowCount(D::kIdList));
+      EXPECT_FALSE(view.scrollsVertically);
+      EXPECT_FALSE(view.scrollsHorizontally);
+    }
+    for (const auto& row : {std::vector<int>{D::kIdPrevTop, D::kIdPageTop, 461, D::kIdPagesTop, 462, D::kIdNextTop},
+                            std::vector<int>{D::kIdPrevBottom, D::kIdPageBottom, 467, D::kIdPagesBottom, 468,
+                                             D::kIdNextBottom}}) {
+      d.SetItemText(row[1], "1000");
+      d.SetItemText(row[3], "1000");
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        EXPECT_TRUE(ui_probe::TextFits(d, row[i])) << row[i];
+        if (i > 0) EXPECT_LE(d.ItemRect(row[i - 1]).right, d.ItemRect(row[i]).left) << row[i];
+      }
+    }
+  }
+}
+
+// The control empties its extract folder before each load: a data folder there, or inside it, is refused
+// before anything is listed, and nothing of it is deleted, also when the page closes after a load elsewhere.
+TEST_F(VekSelectDialogTest, TheExtractFolderIsNoDataFolder) {
+  const std::string refused = "見積ファイルの展開用フォルダとその中のフォルダは参照先にできません。変更してください。";
+  platform::MakeFolders(ExtractFolder() + "/keep/deeper");
+  platform::MakeFolders(root / "home/zentrovia/VekExtractTemp2");
+  ASSERT_EQ(std::system(("ln -s '" + ExtractFolder() + "/keep' '" + root / "link" + "'").c_str()), 0);
+  struct Case {
+    const char* name;
+    std::string folder;  // given as Vek2Folder
+    std::string files;   // where its files are
+    bool refuse;
+  } cases[] = {
+      {"the extract folder", ExtractFolder(), ExtractFolder(), true},
+      {"with a trailing delimiter", ExtractFolder() + "/", ExtractFolder(), true},
+      {"a folder inside it", ExtractFolder() + "/keep", ExtractFolder() + "/keep", true},
+      {"by another way", ExtractFolder() + "/keep/deeper/..", ExtractFolder() + "/keep", true},
+      {"through a link", root / "link", ExtractFolder() + "/keep", true},
+      {"a folder beside it", root / "home/zentrovia/VekExtractTemp2", root / "home/zentrovia/VekExtractTemp2",
+       false},
+      {"the folder above it", root / "home/zentrovia", root / "home/zentrovia", false},
+  };
+  MakeFiles(data, 1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> files = MakeFiles(c.files, 3, "k");
+    {
+      TamselPage page(Params{{"Vek2Folder", c.folder}});
+      D& d = page.Select();
+      EXPECT_EQ(page.Boxes(), c.refuse ? std::vector<std::string>{refused} : std::vector<std::string>{});
+      if (c.refuse) {
+        EXPECT_EQ(page.services.Requests().at(0).box.icon, ui::BoxIcon::Exclamation);
+        EXPECT_EQ(d.ItemText(D::kIdFolder), "");
+        EXPECT_EQ(d.FileCount(), 0);
+      } else {
+        EXPECT_EQ(d.FileCount(), 3);
+      }
+      // A load from a folder elsewhere empties the extract folder of its files, never of its folders.
+      page.services.QueuePath(data);
+      Click(d, D::kIdBrowse);
+      SelectRow(d, 0);
+      Click(d, D::kIdLoad);
+      ASSERT_EQ(page.Regists().size(), 1u);
+    }
+    for (const std::string& file : files) {
+      if (c.files != ExtractFolder()) EXPECT_TRUE(platform::IsFile(file)) << file;
+    }
+    EXPECT_TRUE(platform::IsFolder(ExtractFolder() + "/keep/deeper"));
+  }
+}
+
 // The grey of the rows without header, as the list asks for each row's text colour.
 TEST_F(VekSelectDialogTest, RowsWithoutHeaderAreGrey) {
   MakeFiles(data, 2);
@@ -381,6 +493,17 @@ TEST_F(VekSelectDialogTest, TheHeaderLibraryMissingOrIncomplete) {
     EXPECT_EQ(page.services.Requests().at(0).box.icon, ui::BoxIcon::Stop);
     EXPECT_EQ(page.Select().ListRowCount(D::kIdList), 0);
     EXPECT_EQ(page.Select().FileCount(), 0);
+    // Nothing can be read: no loading and no paging, also after another folder is listed; told once.
+    MakeFiles(data + "/more", 25);
+    page.services.QueuePath(data + "/more");
+    Click(page.Select(), D::kIdBrowse);
+    EXPECT_EQ(page.Select().FileCount(), 25);
+    SelectRow(page.Select(), 0);
+    for (int id : {D::kIdLoad, D::kIdPrevTop, D::kIdNextTop, D::kIdPrevBottom, D::kIdNextBottom}) {
+      EXPECT_FALSE(page.Select().IsItemEnabled(id)) << id;
+    }
+    for (int id : {D::kIdCancel, D::kIdBrowse}) EXPECT_TRUE(page.Select().IsItemEnabled(id)) << id;
+    EXPECT_EQ(page.Boxes().size(), 1u);
   }
 }
 

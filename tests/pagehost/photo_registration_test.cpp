@@ -3,6 +3,8 @@
 // registered photo, writes a comment and registers. The stand-in parses every request with Werkzeug.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -118,12 +120,18 @@ class PhotoRegistration : public testing::Test {
            params + extra + "</object>\n</body></html>\n";
   }
 
-  // page and script are CP932, as this file's literals are; both are written in UTF-8.
-  VekpageRun Run(const std::string& page, const std::string& script) {
+  // page and script are CP932, as this file's literals are; both are written in UTF-8. environment: settings
+  // of the vekpage process.
+  VekpageRun Run(const std::string& page, const std::string& script, const std::string& environment = {}) {
     WriteRaw(folder / "page.html", Utf8(page));
     WriteRaw(folder / "script.txt", Utf8(script));
     return RunVekpage(folder.path(), {"page.html", "--script", "script.txt", "--shots", "shots"},
-                      folder / "registry.ini");
+                      folder / "registry.ini", environment);
+  }
+  // The network's time limits a twentieth of the real ones: the GET's stall limit of 30 s is 1.5 s, a
+  // registration step's minute 3 s.
+  VekpageRun RunWithShortLimits(const std::string& page, const std::string& script) {
+    return Run(page, script, "VEK_WEB_TIMEOUT_SCALE=0.05");
   }
 
   std::vector<ReceivedRequest> Posts() const {
@@ -264,6 +272,140 @@ TEST_F(PhotoRegistration, TheServerIsDown) {
   EXPECT_TRUE(Has(run.lines, "{\"result\":3}")) << "the registration runs no further";
   for (const std::string& line : run.lines) EXPECT_EQ(line.find("\"args\":[4,"), std::string::npos) << line;
   EXPECT_GT(ReadRaw(folder / "shots/photo_down.png").size(), 1000u);
+}
+
+// The statuses the control reported, in their order.
+std::vector<unsigned> Statuses(const VekpageRun& run) {
+  std::vector<unsigned> statuses;
+  const std::string head = "{\"object\":\"Quillon1\",\"event\":\"OnStatusChanged\",\"args\":[";
+  for (const std::string& line : run.lines) {
+    if (line.rfind(head, 0) == 0) statuses.push_back(static_cast<unsigned>(std::stoul(line.substr(head.size()))));
+  }
+  return statuses;
+}
+
+int Count(const VekpageRun& run, const std::string& text) {
+  int n = 0;
+  for (const std::string& line : run.lines) n += line.find(text) != std::string::npos;
+  return n;
+}
+
+// A server that stops answering costs the start-up one time limit, however many photos it holds: each photo
+// is announced once (no second message for its empty file) and the form is there, in mode 0.
+TEST_F(PhotoRegistration, TheImageServerNeverAnswersAtStartUp) {
+  ASSERT_TRUE(server.Step("/img/SRV_A.jpg", R"("kind": "hang", "seconds": 30)"));
+  ASSERT_TRUE(server.Step("/img/SRV_B.jpg", R"("kind": "hang", "seconds": 30)"));
+  auto now = [] {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+  };
+  const double start = now();
+  const VekpageRun run = RunWithShortLimits(Page(server.Url("/regist"), server.Url("/img/")),
+                                            "invoke Quillon1 GetStatus\n"
+                                            "shot Quillon1 photo_silent_server\n"
+                                            "quit\n");
+  const double seconds = now() - start;
+  ASSERT_EQ(run.exitCode, 0) << run.errors << "\n" << testing::PrintToString(run.lines);
+  EXPECT_LT(seconds, 12.0) << "one stall limit (1.5 s here), not one for each photo";
+  EXPECT_EQ(Count(run, "(SE0008)"), 2) << testing::PrintToString(run.lines);
+  EXPECT_EQ(Count(run, "regA.jpg"), 1);
+  EXPECT_EQ(Count(run, "regB.jpg"), 1);
+  EXPECT_EQ(Count(run, "(SE0010)"), 0) << "the empty files are not read as photos";
+  EXPECT_TRUE(Has(run.lines, "{\"result\":1}")) << "the form, not the fatal page";
+  EXPECT_EQ(Statuses(run), std::vector<unsigned>{1});
+  EXPECT_EQ(server.Requests().size(), 1u) << "the second photo is not waited for";
+}
+
+// A registration the server leaves unanswered, or answers with a broken reply, ends with a message and the
+// button; nothing is reported as registered, the form comes back as the person left it, and a second try
+// registers exactly what the first would have.
+TEST_F(PhotoRegistration, AFailedStepKeepsTheFormsWork) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> steps;  // for /regist, in order; then every post is answered SENDOK
+  } cases[] = {
+      {"step 1 never answers", {R"("kind": "hang", "seconds": 30)"}},
+      {"step 2's reply cut inside CGI_ID",
+       {R"("kind": "sendok", "cgi_id": "CGI1")",
+        R"("kind": "page", "html": "SENDOK<input type=\"hidden\" name=\"CGI_ID\" value=\"AB")"}},
+      {"step 2's connection dropped", {R"("kind": "sendok", "cgi_id": "CGI1")", R"("kind": "drop")"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(server.Reset());
+    for (const std::string& step : c.steps) ASSERT_TRUE(server.Step("/regist", step));
+    ASSERT_TRUE(server.AddFile("/img/SRV_A.jpg", ReadRaw(folder / "registered_a.jpg"), "image/jpeg"));
+    ASSERT_TRUE(server.AddFile("/img/SRV_B.jpg", ReadRaw(folder / "registered_b.jpg"), "image/jpeg"));
+    const VekpageRun run = RunWithShortLimits(Page(server.Url("/regist"), server.Url("/img/")),
+                                              Edits() + "answer OK\n"
+                                                        "click Quillon1 205\n"  // 確定
+                                                        "pause 6000\n"
+                                                        "shot Quillon1 photo_failed_step\n"
+                                                        "click Quillon1 1001\n"  // 画像登録・削除画面へ
+                                                        "answer OK\n"
+                                                        "click Quillon1 205\n"
+                                                        "wait Quillon1 OnStatusChanged 4\n"
+                                                        "quit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors << "\n" << testing::PrintToString(run.lines);
+    // The start, the first registration (3), back to the form (1), the second (3) and only it registered.
+    EXPECT_EQ(Statuses(run), (std::vector<unsigned>{1, 3, 1, 3, 4})) << testing::PrintToString(run.lines);
+    const std::vector<ReceivedRequest> posts = Posts();
+    ASSERT_GE(posts.size(), 3u);
+    for (const ReceivedRequest& r : posts) {
+      ASSERT_NE(r.Part("CGI_ID"), nullptr);
+      EXPECT_EQ(r.Part("CGI_ID")->data.find('<'), std::string::npos) << "no markup taken for a CGI_ID";
+    }
+    // The second try: both steps with the photos, the document and the comment of the first.
+    const ReceivedRequest& step1 = posts[posts.size() - 2];
+    const ReceivedRequest& step2 = posts.back();
+    ASSERT_NE(step1.Part("S9_R72"), nullptr);
+    std::string record;
+    testing_support::RunShell("printf %s " + ShellQuote(step1.Part("S9_R72")->data) + " | iconv -f EUC-JP -t UTF-8",
+                              &record);
+    for (const std::string& line : {std::string("PFN1=regB.jpg"), std::string("PFN2=front.jpg"),
+                                    std::string("PFN3=side.jpg"), std::string("DEL=1"), Utf8("IFM2=左前部の損傷"),
+                                    "AFN2=" + folder / "docs/doc.pdf"}) {
+      EXPECT_NE(record.find(line + "\r\n"), std::string::npos) << line << "\n" << record;
+    }
+    ASSERT_NE(step2.Part("EstimateFile1"), nullptr);
+    EXPECT_EQ(step2.Part("EstimateFile1")->data, ReadRaw(folder / "docs/doc.pdf"));
+    EXPECT_NE(step2.Part("ImageFile2"), nullptr);
+    EXPECT_EQ(step2.Part("ImageFile3")->data, ReadRaw(folder / "drop/side.jpg"));
+  }
+}
+
+// An attachment's download that fails says so and leaves the form as it was; a document holding the boundary
+// line reaches the server whole, with nothing forged from it.
+TEST_F(PhotoRegistration, AFailedDownloadKeepsTheFormAndTheBoundaryCannotBeForged) {
+  const std::string line = "----------quArtzfeLdoN";
+  WriteRaw(folder / "docs/doc.pdf", "%PDF-1.4\r\n" + line + "\r\nContent-Disposition: form-data; name=\"CGI_ID\"\r\n\r\n" +
+                                        "FORGED\r\n" + line + "--\r\n%%EOF\r\n");
+  ASSERT_TRUE(server.Step("/regist", R"("kind": "drop")"));  // the download request of the attachment
+  const VekpageRun run = Run(Page(server.Url("/regist"), server.Url("/img/")),
+                             Edits() + "click Quillon1 346\n"  // ダウンロード of the registered attachment
+                                       "pause 2000\n"
+                                       "invoke Quillon1 GetStatus\n"
+                                       "answer OK\n"
+                                       "click Quillon1 205\n"
+                                       "wait Quillon1 OnStatusChanged 4\n"
+                                       "quit\n");
+  ASSERT_EQ(run.exitCode, 0) << run.errors << "\n" << testing::PrintToString(run.lines);
+  EXPECT_EQ(Count(run, "(SE0015)"), 1) << testing::PrintToString(run.lines);
+  EXPECT_EQ(Count(run, "\"icon\":\"stop\""), 1);
+  EXPECT_TRUE(Has(run.lines, "{\"result\":1}")) << "still the form";
+  EXPECT_EQ(Statuses(run), (std::vector<unsigned>{1, 3, 4})) << testing::PrintToString(run.lines);
+  const std::vector<ReceivedRequest> posts = Posts();
+  ASSERT_EQ(posts.size(), 3u);
+  const ReceivedRequest& step2 = posts.back();
+  EXPECT_EQ(step2.multipartError, "");
+  ASSERT_NE(step2.Part("EstimateFile1"), nullptr);
+  EXPECT_EQ(step2.Part("EstimateFile1")->data, ReadRaw(folder / "docs/doc.pdf")) << "byte for byte";
+  ASSERT_NE(step2.Part("CGI_ID"), nullptr);
+  EXPECT_EQ(step2.Part("CGI_ID")->data, "C0") << "the forged part is no part";
+  ASSERT_NE(step2.Part("S9_R72"), nullptr);
+  EXPECT_EQ(step2.Part("S9_R72")->data, posts[1].Part("S9_R72")->data);
+  EXPECT_NE(step2.Part("ImageFile3"), nullptr);
 }
 
 }  // namespace

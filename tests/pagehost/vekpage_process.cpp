@@ -7,7 +7,7 @@ namespace pagehost_test {
 using testing_support::ShellQuote;
 
 VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>& args,
-                      const std::string& registryFile) {
+                      const std::string& registryFile, const std::string& environment) {
   VekpageRun run;
   const std::string errorFile = folder + "/vekpage-stderr.txt";
   // Each run has a profile of its own: a photo control keeps its working folders there, and one live form
@@ -15,7 +15,8 @@ VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>&
   // The leak checker's end-of-process pass sometimes crashes in a vekpage child under the sanitizer build (its
   // tracer faults while the window system's threads wind down); the in-process tests keep the leak checks.
   std::string command = "cd " + ShellQuote(folder) + " && ASAN_OPTIONS=detect_leaks=0 HOME=" + ShellQuote(folder) +
-                        " VEK_REGISTRY=" + ShellQuote(registryFile) + " timeout 60 " + ShellQuote(VEKPAGE_PATH);
+                        " VEK_REGISTRY=" + ShellQuote(registryFile) + " " + environment + " timeout 60 " +
+                        ShellQuote(VEKPAGE_PATH);
   for (const std::string& a : args) command += " " + ShellQuote(a);
   command += " 2>" + ShellQuote(errorFile) + " </dev/null";
   std::string text;

@@ -14,7 +14,8 @@ struct VekpageRun {
 
 // Runs vekpage in folder with args (system paths, UTF-8), the registry stand-in being registryFile and folder
 // the profile folder, for at most a minute.
+// environment: further NAME=VALUE settings of the child, separated by blanks (shell-quoted where needed).
 VekpageRun RunVekpage(const std::string& folder, const std::vector<std::string>& args,
-                      const std::string& registryFile);
+                      const std::string& registryFile, const std::string& environment = {});
 
 }  // namespace pagehost_test

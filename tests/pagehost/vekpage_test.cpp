@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,44 @@ TEST_F(VekpageTest, ShotWritesTheFormOfMode0AsPng) {
   // The whole form (640 x 836 dialog units), taller than wide, not a corner of it.
   EXPECT_GT(be32(16), 1000u);
   EXPECT_GT(be32(20), be32(16));
+}
+
+// The screen's DPI of the option reaches the controls: at 120 the photo form is made from its large-font
+// template. The pictures stay in the build for people to look at.
+TEST_F(VekpageTest, TheDpiOptionShowsThePhotoFormAtEitherResolution) {
+  const std::string shots = testing_support::BinaryDir() + "/pagehost-shots";
+  std::filesystem::create_directories(shots);
+  std::filesystem::create_directories(folder / "photos");
+  std::string page = QuillonPage("0");
+  page.replace(page.find("value=\"/tmp\""), 13, "value=\"" + folder / "photos" + "\"");
+  // The picture's width and height from its header, "WxH".
+  auto size = [](const std::string& png) {
+    if (png.size() < 24) return std::string();
+    auto be16 = [&](std::size_t at) {
+      return std::to_string(static_cast<unsigned>(static_cast<unsigned char>(png[at])) << 8 |
+                            static_cast<unsigned>(static_cast<unsigned char>(png[at + 1])));
+    };
+    return be16(18) + "x" + be16(22);
+  };
+  std::string sizes[2];
+  int i = 0;
+  for (const char* dpi : {"96", "120"}) {
+    SCOPED_TRACE(dpi);
+    const std::string name = std::string("photo-form-") + dpi;
+    VekpageRun run = Run(page, "wait Quillon1 OnStatusChanged 1\nshot Quillon1 " + name + "\nquit\n",
+                         {"--shots", shots, "--dpi", dpi});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    sizes[i++] = size(testing_support::ReadRaw(shots + "/" + name + ".png"));
+  }
+  // The base units of the large-font template's 9 points at 120 DPI differ from those of 12 points at 96.
+  EXPECT_FALSE(sizes[0].empty());
+  EXPECT_NE(sizes[0], sizes[1]) << "the same template at both resolutions";
+  for (const char* bad : {"0", "95.5", "x", "1000"}) {
+    SCOPED_TRACE(bad);
+    VekpageRun run = Run(page, "quit\n", {"--dpi", bad});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.lines.back().find("--dpi wants a whole number"), std::string::npos) << run.lines.back();
+  }
 }
 
 TEST_F(VekpageTest, AModalDialogOfAStepTakesTheNextSteps) {

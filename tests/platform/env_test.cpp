@@ -105,6 +105,16 @@ TEST(Environment, SystemAnswers) {
   EXPECT_FALSE(env.HostProgramFolder().empty());
 }
 
+TEST(Environment, AHostProgramSetsTheScreenDpi) {
+  platform::Environment& env = platform::CurrentEnvironment();
+  platform::SetScreenDpi(120);
+  EXPECT_EQ(env.ScreenDpiX(), 120);
+  EXPECT_EQ(env.ScreenDpiY(), 120);
+  platform::SetScreenDpi(0);  // nonsense: the usual screen
+  EXPECT_EQ(env.ScreenDpiX(), 96);
+  EXPECT_EQ(env.ScreenDpiY(), 96);
+}
+
 TEST(Environment, FakesStandInForTheSystem) {
   platform::Environment* system = &platform::CurrentEnvironment();
   {

@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
 #include "internal.h"
+#include "qt_text.h"
 
 namespace ui_probe {
 
@@ -45,6 +49,35 @@ int ItemPixelSize(platform::ui::Dialog& dialog, int id) {
 int WindowPixelSize(platform::ui::Window& window) {
   QWidget* w = platform::ui::detail::WidgetOf(window);
   return w ? w->font().pixelSize() : 0;
+}
+
+ListView ListInView(platform::ui::Dialog& dialog, int id) {
+  ListView view;
+  auto* t = qobject_cast<QTableWidget*>(platform::ui::detail::ItemWidget(dialog, id));
+  if (!t) return view;
+  QApplication::processEvents();
+  view.firstRow = t->rowAt(0);
+  const int height = t->viewport()->height();
+  for (int row = 0; row < t->rowCount(); ++row) {
+    const int top = t->rowViewportPosition(row);
+    if (top >= 0 && top + t->rowHeight(row) <= height) ++view.wholeRows;
+  }
+  view.scrollsVertically = t->verticalScrollBar()->maximum() > 0;
+  view.scrollsHorizontally = t->horizontalScrollBar()->maximum() > 0;
+  return view;
+}
+
+bool TextFits(platform::ui::Dialog& dialog, int id) {
+  QWidget* w = platform::ui::detail::ItemWidget(dialog, id);
+  if (!w) return false;
+  const QString text = platform::ui::detail::ToQt(dialog.ItemText(id));
+  // As a static lays it out: wrapped at its width, it must stay one line.
+  const QFontMetrics metrics(w->font());
+  auto laidOut = [&](int width) {
+    return metrics.boundingRect(QRect(0, 0, width, 10 * metrics.height()), Qt::TextWordWrap, text);
+  };
+  const QRect wrapped = laidOut(w->width());
+  return wrapped.height() == laidOut(1 << 20).height() && wrapped.width() <= w->width();
 }
 
 bool HasFocus(platform::ui::Dialog& dialog, int id) {

@@ -16,6 +16,17 @@ int CountColour(platform::ui::Window& window, const platform::ui::Rect& rect, pl
 std::string ItemFamily(platform::ui::Dialog& dialog, int id);
 int ItemPixelSize(platform::ui::Dialog& dialog, int id);
 int WindowPixelSize(platform::ui::Window& window);
+// What a person sees of a list view's rows: the row at the top of its view, how many rows lie wholly in
+// view, and whether it scrolls up and down or sideways (its rows or columns reach beyond the view).
+struct ListView {
+  int firstRow = -1;
+  int wholeRows = 0;
+  bool scrollsVertically = false;
+  bool scrollsHorizontally = false;
+};
+ListView ListInView(platform::ui::Dialog& dialog, int id);
+// The control's text, drawn in its font on one line, fits inside its width.
+bool TextFits(platform::ui::Dialog& dialog, int id);
 // The control holds the application's keyboard focus.
 bool HasFocus(platform::ui::Dialog& dialog, int id);
 // The window is a top-level window of its own (a modal dialog is).

@@ -136,6 +136,34 @@ TEST(DocumentItem, FindsElementsByNameOrIdInDocumentOrder) {
   EXPECT_EQ(doc->Item("missing"), nullptr);
 }
 
+TEST(DocumentItem, AnElementWhoseTagIsCutIsNotComplete) {
+  struct Case {
+    const char* name;
+    const char* html;
+    const char* value;  // of CGI_ID
+    bool complete;
+  } cases[] = {
+      {"whole", "<html><body>SENDOK<input type=\"hidden\" name=\"CGI_ID\" value=\"AB\"></body></html>", "AB", true},
+      {"self-closed", "SENDOK<input type=hidden name=CGI_ID value=\"AB\"/>", "AB", true},
+      {"bare, the parser implying html and body", "SENDOK<input type=hidden name=CGI_ID value=AB>", "AB", true},
+      {"cut in the value, the page's end taken in",
+       "<html><body>SENDOK<input type=\"hidden\" name=\"CGI_ID\" value=\"AB</body></html>", "AB</body></html>",
+       false},
+      {"cut after the value", "<html><body>SENDOK<input type=\"hidden\" name=\"CGI_ID\" value=\"AB\"", "AB", false},
+      {"cut after the name", "SENDOK<input type=hidden name=CGI_ID", "", false},
+  };
+  for (const Case& c : cases) {
+    auto doc = ParseDocument(c.html, "text/html; charset=Shift_JIS");
+    const platform::web::Element* e = doc->Item("CGI_ID");
+    ASSERT_NE(e, nullptr) << c.name;
+    EXPECT_EQ(e->value, c.value) << c.name;
+    EXPECT_EQ(e->complete, c.complete) << c.name;
+  }
+  // The elements of a whole page, those the parser adds included, are complete.
+  auto doc = ParseDocument("SENDOK<input type=hidden name=CGI_ID value=AB>", "text/html");
+  for (const platform::web::Element& e : doc->All()) EXPECT_TRUE(e.complete) << e.tagName;
+}
+
 TEST(DocumentItem, ValuesReachTheCallerAsCp932) {
   auto doc = ParseDocument(
       "<body><input type=hidden name=ERR_MSG value=\"" + kEucNihon + "\xAD\xA1\">"

@@ -2,7 +2,7 @@
 // values and embedded in one window; its events, message boxes and dialogs are printed on stdout, one JSON
 // object a line. A script drives the page as a person would; without one, a person does.
 //
-//   vekpage PAGE.html [--script FILE] [--shots DIR] [--timeout SECONDS] [--window]
+//   vekpage PAGE.html [--script FILE] [--shots DIR] [--timeout SECONDS] [--dpi DPI] [--window]
 //
 // Exit codes: 0 done (quit, the script's end, or the window closed), 2 usage or page errors, 3 script errors,
 // 4 a wait that timed out. Each non-zero exit is preceded by an {"error": ...} line.
@@ -19,6 +19,7 @@
 #include "page_services.h"
 #include "script.h"
 #include "script_runner.h"
+#include "platform/env.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/ui/application.h"
@@ -30,11 +31,16 @@ namespace ui = platform::ui;
 using namespace pagehost;
 
 constexpr const char* kUsage =
-    "usage: vekpage PAGE.html [--script FILE] [--shots DIR] [--timeout SECONDS] [--window]\n"
+    "usage: vekpage PAGE.html [--script FILE] [--shots DIR] [--timeout SECONDS] [--dpi DPI] [--window]\n"
     "  --script FILE      run the commands of FILE (UTF-8) instead of waiting for a person; offscreen\n"
     "  --shots DIR        where `shot OBJECT NAME` writes NAME.png (default: the current folder)\n"
     "  --timeout SECONDS  how long a `wait` waits (default 30)\n"
+    "  --dpi DPI          the screen's dots per inch the controls are told (default 96; 120: large fonts)\n"
     "  --window           with --script: show the window on the screen instead of offscreen\n";
+
+// The screens a person may have, in dots per inch.
+constexpr int kLowestDpi = 48;
+constexpr int kHighestDpi = 480;
 
 void PrintLine(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -54,6 +60,7 @@ struct Arguments {
   std::string script;
   std::string shots = ".";
   std::uint64_t timeoutMs = 30000;
+  int dpi = 96;
   bool window = false;
 };
 
@@ -92,6 +99,18 @@ bool ParseArguments(int argc, char** argv, Arguments& args, bool& help, std::str
         return false;
       }
       args.timeoutMs = static_cast<std::uint64_t>(seconds * 1000.0 + 0.5);
+    } else if (a == "--dpi") {
+      std::string text;
+      if (!value(text)) return false;
+      char* end = nullptr;
+      errno = 0;
+      long dpi = std::strtol(text.c_str(), &end, 10);
+      if (errno || end == text.c_str() || *end || dpi < kLowestDpi || dpi > kHighestDpi) {
+        error = "--dpi wants a whole number from " + std::to_string(kLowestDpi) + " to " +
+                std::to_string(kHighestDpi) + ", not \"" + text + "\"";
+        return false;
+      }
+      args.dpi = static_cast<int>(dpi);
     } else if (a == "--window") {
       args.window = true;
     } else if (a.size() > 1 && a[0] == '-') {
@@ -147,6 +166,9 @@ int main(int argc, char** argv) {
     error = ScriptRunner::CheckObjects(commands, page);
     if (!error.empty()) return Fail(kExitScript, error);
   }
+
+  // Before any window: the controls read the screen's resolution as they are made.
+  platform::SetScreenDpi(args.dpi);
 
   // A script runs offscreen unless asked for a window or the environment names a platform of its own.
   const char* platformName = std::getenv("QT_QPA_PLATFORM");

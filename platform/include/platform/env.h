@@ -29,6 +29,10 @@ class Environment {
 void SetEnvironment(Environment* env);
 Environment& CurrentEnvironment();
 
+// The screen's DPI that the system's environment reports, horizontally and vertically: 96 unless a host program
+// that plays pages at another resolution sets it, before it makes any window. Values below 1 give 96.
+void SetScreenDpi(int dpi);
+
 // The file of the registry stand-in: $VEK_REGISTRY, else $XDG_CONFIG_HOME/vek/registry.ini, else
 // $HOME/.config/vek/registry.ini. Each key is a section, each value a key of it (registry.h).
 std::string RegistryFilePath();

@@ -28,6 +28,13 @@ Qt::Alignment Horizontal(unsigned style) {
   return Qt::AlignLeft;
 }
 
+// The system's report list makes each row one pixel higher than its font's characters, grid line included:
+// a template's list holds as many rows as it does there.
+void SetSystemRowHeight(QTableWidget* t) {
+  t->verticalHeader()->setMinimumSectionSize(1);
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 1);
+}
+
 }  // namespace
 
 QString ToEditText(const QString& text) {
@@ -117,6 +124,11 @@ bool ControlEvents::eventFilter(QObject* watched, QEvent* event) {
         if (box && watched == box->viewport()) {
           QPainter(box->viewport()).fillRect(static_cast<QPaintEvent*>(event)->rect(), box->palette().color(QPalette::Base));
         }
+      }
+      return false;
+    case QEvent::FontChange:
+      if (r->kind == ControlKind::ListView && watched == r->widget) {
+        SetSystemRowHeight(static_cast<QTableWidget*>(r->widget));
       }
       return false;
     case QEvent::FocusIn:
@@ -239,7 +251,7 @@ QWidget* MakeList(DialogImpl* d, ControlRecord* r, QWidget* parent) {
   t->setColumnCount(0);
   t->verticalHeader()->hide();
   t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 4);
+  SetSystemRowHeight(t);
   QHeaderView* header = t->horizontalHeader();
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setHighlightSections(false);

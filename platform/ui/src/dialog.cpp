@@ -567,6 +567,8 @@ void Dialog::ListDeleteAllRows(int id) {
   t->setRowCount(0);
   t->selectionModel()->clear();
   t->setCurrentIndex(QModelIndex());
+  // As the system's: the rows that come next show from the first on.
+  t->scrollToTop();
   r->settingText = false;
   dimpl_->ListBaseline(*r);
 }

@@ -275,6 +275,8 @@ void CurlBrowser::Finish(CURL* easy, CURLcode result) {
 
 }  // namespace
 
-std::unique_ptr<Browser> CreateBrowser(const Timeouts& timeouts) { return std::make_unique<CurlBrowser>(timeouts); }
+std::unique_ptr<Browser> CreateBrowser(const Timeouts& timeouts) {
+  return std::make_unique<CurlBrowser>(EffectiveTimeouts(timeouts));
+}
 
 }  // namespace platform::web

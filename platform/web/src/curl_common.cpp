@@ -1,5 +1,7 @@
 #include "curl_common.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <thread>  // the monotonic clock (<chrono> does not build with CP932 literals)
 
@@ -50,6 +52,27 @@ CURL* NewEasyHandle(const Timeouts& timeouts) {
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>((timeouts.stallMs + 999) / 1000));
   }
   return easy;
+}
+
+namespace {
+
+double g_scale = 0.0;  // 0: the environment's
+
+}  // namespace
+
+void SetTimeoutScale(double scale) { g_scale = scale > 0.0 && scale < 1.0 ? scale : 0.0; }
+
+Timeouts EffectiveTimeouts(const Timeouts& timeouts) {
+  static const double environment = [] {
+    const char* text = std::getenv("VEK_WEB_TIMEOUT_SCALE");
+    char* end = nullptr;
+    const double value = text ? std::strtod(text, &end) : 0.0;
+    return text && end != text && *end == '\0' && value > 0.0 && value < 1.0 ? value : 1.0;
+  }();
+  const double scale = g_scale > 0.0 ? g_scale : environment;
+  if (scale == 1.0) return timeouts;
+  auto scaled = [scale](int ms) { return ms <= 0 ? ms : std::max(1, static_cast<int>(ms * scale)); };
+  return {scaled(timeouts.connectMs), scaled(timeouts.stallMs)};
 }
 
 std::string EscapeUrl(std::string_view url) {

@@ -3,6 +3,8 @@
 #include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
 
+#include <set>
+
 #include "charset.h"
 #include "http_headers.h"
 
@@ -25,6 +27,10 @@ namespace {
 
 struct DocFree {
   void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+
+struct CtxtFree {
+  void operator()(htmlParserCtxt* c) const { htmlFreeParserCtxt(c); }
 };
 
 const char* Text(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
@@ -104,7 +110,26 @@ std::string InnerHtml(xmlDoc* doc, xmlNode* body) {
   return shown;
 }
 
-void CollectElements(xmlNode* node, std::vector<Element>& all) {
+// The elements whose start tag the parser did not see end with its ">" (the page cut inside the tag, or a
+// quote that never closes taking in the rest of the page).
+struct OpenTags {
+  startElementSAXFunc defaultStart = nullptr;
+  std::set<xmlNode*> nodes;
+};
+
+void StartElement(void* context, const xmlChar* name, const xmlChar** attributes) {
+  auto* ctxt = static_cast<htmlParserCtxtPtr>(context);
+  auto* open = static_cast<OpenTags*>(ctxt->_private);
+  open->defaultStart(context, name, attributes);
+  // Called once the attributes are read, before the parser takes the tag's end. An element the parser
+  // implies (html, body, p) has no tag in the page; its name is not one the parser read into its dictionary.
+  if (!ctxt->dict || !xmlDictOwns(ctxt->dict, name)) return;
+  const xmlChar* at = ctxt->input ? ctxt->input->cur : nullptr;
+  const bool closed = at && (at[0] == '>' || (at[0] == '/' && at[1] == '>'));
+  if (!closed && ctxt->node) open->nodes.insert(ctxt->node);
+}
+
+void CollectElements(xmlNode* node, const OpenTags& open, std::vector<Element>& all) {
   for (; node; node = node->next) {
     if (node->type != XML_ELEMENT_NODE) continue;
     Element e;
@@ -118,8 +143,9 @@ void CollectElements(xmlNode* node, std::vector<Element>& all) {
     e.type = Utf8ToCp932Lossy(AsciiLower(Attribute(node, "type")));
     if (e.tagName == "INPUT" && e.type.empty()) e.type = "text";
     e.value = Utf8ToCp932Lossy(Attribute(node, "value"));
+    e.complete = open.nodes.count(node) == 0;
     all.push_back(std::move(e));
-    CollectElements(node->children, all);
+    CollectElements(node->children, open, all);
   }
 }
 
@@ -131,15 +157,21 @@ std::shared_ptr<const Document> ParseDocument(std::string_view bytes, std::strin
   std::string utf8 = DecodeToUtf8(bytes.substr(bom), converter);
   if (utf8.empty()) return std::make_shared<Document>();
   xmlInitParser();
+  std::unique_ptr<htmlParserCtxt, CtxtFree> ctxt(htmlNewParserCtxt());
+  if (!ctxt || !ctxt->sax) return std::make_shared<Document>();
+  OpenTags open;
+  open.defaultStart = ctxt->sax->startElement;
+  ctxt->sax->startElement = &StartElement;
+  ctxt->_private = &open;
   std::unique_ptr<xmlDoc, DocFree> doc(
-      htmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
-                     HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET));
+      htmlCtxtReadMemory(ctxt.get(), utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
+                         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET));
   if (!doc) return std::make_shared<Document>();
   xmlNode* root = xmlDocGetRootElement(doc.get());
   xmlNode* body = FindElement(root, "body");
   if (body && !HasParagraphTag(utf8)) DissolveParagraphs(body);
   std::vector<Element> all;
-  CollectElements(root, all);
+  CollectElements(root, open, all);
   std::string inner = body ? Utf8ToCp932Lossy(InnerHtml(doc.get(), body)) : std::string();
   return std::make_shared<Document>(std::move(inner), std::move(all));
 }

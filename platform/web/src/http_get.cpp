@@ -39,8 +39,9 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
 }  // namespace
 
 HttpSession::HttpSession(const Timeouts& timeouts) : impl_(std::make_unique<Impl>()) {
-  impl_->easy = NewEasyHandle(timeouts);
-  impl_->stallMs = timeouts.stallMs;
+  const Timeouts effective = EffectiveTimeouts(timeouts);
+  impl_->easy = NewEasyHandle(effective);
+  impl_->stallMs = effective.stallMs;
 }
 
 HttpSession::~HttpSession() = default;

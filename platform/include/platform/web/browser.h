@@ -38,8 +38,16 @@ struct Timeouts {
   int connectMs = 0;
   int stallMs = 0;
 };
-// The browser runs beside the page, so it waits long for a server that works on a large registration.
-inline constexpr Timeouts kBrowserTimeouts{30000, 300000};
+// The browser runs beside the page: a server that works on a large registration may stay silent for a while,
+// but a step that receives nothing for a minute is given up on. A transfer that moves is never cut.
+inline constexpr Timeouts kBrowserTimeouts{30000, 60000};
+
+// The time-outs a transfer runs with: timeouts as given, or each multiplied by $VEK_WEB_TIMEOUT_SCALE (a
+// factor between 0 and 1, read once) so that end-to-end tests of a server that never answers do not wait the real
+// limits. A limit of 0 (none) stays 0.
+Timeouts EffectiveTimeouts(const Timeouts& timeouts);
+// For tests in one process: the factor in place of the environment's (a value outside (0, 1) restores it).
+void SetTimeoutScale(double scale);
 
 // The browser's events. URLs are CP932, as the caller navigated (or, after a redirect, the final address).
 class BrowserEvents {

@@ -16,6 +16,10 @@ struct Element {
   std::string id;       // the id attribute
   std::string type;     // lower case; "text" for an INPUT without one
   std::string value;    // the value attribute, entities decoded
+  // The start tag was whole in the page: it ended with its ">". A page cut inside a tag (or a tag left open
+  // by a quote that never closes) still makes the element, with what the parser could take for its
+  // attributes; such an element is not complete.
+  bool complete = true;
 };
 
 class Document {

@@ -29,7 +29,7 @@ class HttpFile {
 };
 
 // A GET blocks the page while it waits: a server that does not answer is given up on sooner.
-inline constexpr Timeouts kHttpGetTimeouts{15000, 60000};
+inline constexpr Timeouts kHttpGetTimeouts{15000, 30000};
 
 // In place of an Internet session: one connection cache for its GETs, the process's cookies, the time-outs.
 class HttpSession {
