@@ -13,6 +13,7 @@ struct Plan {
 };
 
 std::array<Plan, static_cast<int>(FileOp::kCount)> g_plans;
+bool g_failModuleLoads = false;
 
 Plan& PlanOf(FileOp op) { return g_plans[static_cast<int>(op)]; }
 
@@ -29,7 +30,10 @@ void FailFromCall(FileOp op, int n) {
   PlanOf(op).sticky = n > 0;
 }
 
-void ClearFaults() { g_plans = {}; }
+void ClearFaults() {
+  g_plans = {};
+  g_failModuleLoads = false;
+}
 
 int CallCount(FileOp op) { return PlanOf(op).calls; }
 
@@ -39,5 +43,9 @@ bool FaultPoint(FileOp op) {
   if (p.failAt == 0) return false;
   return p.sticky ? p.calls >= p.failAt : p.calls == p.failAt;
 }
+
+void FailModuleLoads(bool fail) { g_failModuleLoads = fail; }
+
+bool ModuleLoadFaultPoint() { return g_failModuleLoads; }
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "platform/error.h"
+#include "platform/fault.h"
 #include "platform/path.h"
 #include "platform/text.h"
 
@@ -103,6 +104,7 @@ ModuleHandle LoadModuleFrom(const std::string& name, const void* anchor) {
   if (name.empty()) return Fail("empty module name", EINVAL);
   std::string file = ModuleFileName(name), sys;
   if (!ToSystemPath(file, sys)) return Fail("module name does not convert: " + name, EINVAL);
+  if (ModuleLoadFaultPoint()) return Fail("cannot load " + sys, ENOENT);
   if (sys.find('/') != std::string::npos) return Open(sys);
   // Beside the asking module, then $VEK_MODULE_PATH, then beside this layer, then the system's search; never the
   // current folder.

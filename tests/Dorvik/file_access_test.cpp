@@ -17,11 +17,7 @@ namespace {
 
 std::string Code(const char* code) { return std::string(code, strnlen(code, 10)); }
 
-// A text field as the caller sees it: the bytes up to the first NUL, at most the field's width.
-template <std::size_t N>
-std::string Text(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
-}
+using dorvik_test::Text;
 
 const char kHeaderFields[] = R"("header_info": {
   "AcceptNo": "受付２０２４－０５０１－０００１", "GroupKey": "グループＡ", "SelfName": "株式会社　見積工房",
@@ -84,35 +80,9 @@ TEST_F(FileAccessTest, ReadsReturnExactlyTheFieldsWritten) {
     std::memset(&h, '#', sizeof h);
     ASSERT_EQ(ReadFileHeaderInfo(vek.c_str(), &h, code), 1) << Code(code);
     EXPECT_EQ(Text(h.AcceptNo), "受付２０２４－０５０１－０００１");
-    EXPECT_EQ(Text(h.GroupKey), "グループＡ");
-    EXPECT_EQ(Text(h.SelfName), "株式会社　見積工房");
-    EXPECT_EQ(Text(h.CustomerName), "山田　太郎");
     EXPECT_EQ(Text(h.CarName), "プリウス　ＺＶＷ５０型　ハイブリッド");
-    EXPECT_EQ(h.GarageInDate.Year, 2024);
-    EXPECT_EQ(h.GarageInDate.Month, 5);
-    EXPECT_EQ(h.GarageInDate.Day, 1);
-    EXPECT_EQ(h.GarageOutDate.Day, 20);
-    EXPECT_EQ(h.Progress, 3);
-    EXPECT_EQ(h.ImageCount, 12);
-    EXPECT_EQ(h.CreatedDate.Month, 4);
-    EXPECT_EQ(h.CreatedDate.Day, 30);
-    EXPECT_EQ(h.PartsPriceTotal, 123456.5);
-    EXPECT_EQ(h.WageTotal, 7890.25);
-    EXPECT_EQ(h.PaintTotal, 4321.0);
-    EXPECT_EQ(h.CostTotal, 99.75);
-    EXPECT_EQ(h.Total, 135767.5);
-    EXPECT_EQ(h.RCParts, 1);
-    EXPECT_EQ(h.TaxKind, 2);
-    EXPECT_EQ(h.History, 5);
-    EXPECT_EQ(h.Agreed, 1);
     EXPECT_EQ(Text(h.AgreedPassword), "pass1234pass5678") << "16 characters, no terminator";
-    EXPECT_EQ(Text(h.CarNoDepartment), "品川");
-    EXPECT_EQ(Text(h.CarNoDivision), "３３０");
-    EXPECT_EQ(Text(h.CarNoBusiness), "あ");
-    EXPECT_EQ(Text(h.CarNoSerial), "１２－３４");
-    EXPECT_EQ(Text(h.ai21_OrderNo), "ORD001");
-    EXPECT_EQ(h.ai21_AdoptedDate.Year, 2024);
-    EXPECT_EQ(h.ai21_AdoptedDate.Day, 2);
+    dorvik_test::ExpectEstimateHeaderInfo(h);
     const unsigned char* raw = reinterpret_cast<const unsigned char*>(&h);
     for (int pad : {187, 204, 205, 206, 207, 310, 311}) EXPECT_EQ(raw[pad], 0) << pad;
 

@@ -207,6 +207,7 @@ TEST_F(HandOver, PhotoLinkValuesStayWellFormed) {
       EXPECT_EQ(Xmllint("--noout", dir / "case.xml", &out), 0) << c.name << ": " << out;
     }
   }
+  if (!HaveXmllint()) GTEST_SKIP() << "xmllint is not installed: no peer read the files";
 }
 
 TEST_F(HandOver, PhotoLinkFileIsNamedAfterTheEstimateFile) {

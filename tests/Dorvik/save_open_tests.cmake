@@ -9,14 +9,7 @@ set_target_properties(gcab_pakkel PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CU
 add_dependencies(dorvik_tests gcab_pakkel)
 target_compile_definitions(dorvik_tests PRIVATE GCAB_PAKKEL_DIR="${CMAKE_CURRENT_BINARY_DIR}/gcabpakkel")
 
-# Saving and opening run on the real Pakkel (and cabinet library) once they are built, else on the peers'.
-if(TARGET Pakkel)
-  target_compile_definitions(dorvik_tests PRIVATE SAVE_PAKKEL_DIR="${CMAKE_BINARY_DIR}/lib" SAVE_PAKKEL_REAL=1)
-  add_dependencies(dorvik_tests Pakkel)
-  if(TARGET CABINET)
-    add_dependencies(dorvik_tests CABINET)
-  endif()
-else()
-  target_compile_definitions(dorvik_tests PRIVATE SAVE_PAKKEL_DIR="${CMAKE_CURRENT_BINARY_DIR}/gcabpakkel"
-                                                  SAVE_PAKKEL_REAL=0)
-endif()
+# Saving and opening run on the real Pakkel and cabinet library.
+vek_require_targets("The saving and opening tests" Pakkel CABINET)
+target_compile_definitions(dorvik_tests PRIVATE SAVE_PAKKEL_DIR="${CMAKE_BINARY_DIR}/lib")
+add_dependencies(dorvik_tests Pakkel CABINET)

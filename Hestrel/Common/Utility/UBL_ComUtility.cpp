@@ -95,29 +95,127 @@ std::string OvSysErrorText(int code) {
   return s;
 }
 
+namespace {
+
+// One directive "%[index:][-][width][.prec]type" with its "*" values taken; precision -1 when none is given.
+struct Directive {
+  bool left = false;
+  int width = 0;
+  int precision = -1;
+  char type = 0;  // lower case
+};
+
+constexpr int kNumberLimit = 100000;  // no width, precision or index needs more
+
+// The decimal number at format[i], if any; false when it passes the limit.
+bool ScanNumber(std::string_view format, std::size_t& i, int& value, bool& any) {
+  value = 0;
+  any = false;
+  for (; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++i) {
+    if (value > kNumberLimit) return false;
+    value = value * 10 + (format[i] - '0');
+    any = true;
+  }
+  return true;
+}
+
+// A width or precision: digits, or "*" for the next argument, which must be an integer.
+bool ScanSize(std::string_view format, std::size_t& i, TOvArgs args, std::size_t& next, int& value) {
+  if (i < format.size() && format[i] == '*') {
+    ++i;
+    if (next >= args.size() || args[next].kind() != TOvArg::Kind::Int) return false;
+    value = static_cast<int>(args[next++].AsInt());
+    return true;
+  }
+  bool any = false;
+  return ScanNumber(format, i, value, any);
+}
+
+// The directive after a "%" at format[i]; next is the argument it starts from, moved by an index and by "*".
+bool ParseDirective(std::string_view format, std::size_t& i, TOvArgs args, std::size_t& next, Directive& d) {
+  {  // "index:" names the argument to take; the following ones go on from it
+    std::size_t j = i;
+    int index = 0;
+    bool any = false;
+    if (ScanNumber(format, j, index, any) && any && j < format.size() && format[j] == ':') {
+      next = static_cast<std::size_t>(index);
+      i = j + 1;
+    }
+  }
+  if (i < format.size() && format[i] == '-') {
+    d.left = true;
+    ++i;
+  }
+  if (!ScanSize(format, i, args, next, d.width)) return false;
+  if (i < format.size() && format[i] == '.') {
+    ++i;
+    if (!ScanSize(format, i, args, next, d.precision)) return false;
+  }
+  if (i >= format.size()) return false;
+  char type = format[i++];
+  d.type = (type >= 'A' && type <= 'Z') ? static_cast<char>(type - 'A' + 'a') : type;
+  return true;
+}
+
+// The argument rendered by the directive, before padding; false when its kind does not fit the type.
+bool Render(const Directive& d, const TOvArg& arg, std::string& piece) {
+  switch (d.type) {
+    case 'd':
+    case 'u':
+    case 'x': {
+      if (arg.kind() != TOvArg::Kind::Int) return false;
+      std::int64_t v = arg.AsInt();
+      bool fits32 = v >= INT32_MIN && v <= INT32_MAX;
+      if (d.type == 'd') {
+        piece = (v < 0 ? "-" : "") +
+                Digits(v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v), 10, d.precision);
+      } else {
+        std::uint64_t u = fits32 ? static_cast<std::uint32_t>(v) : static_cast<std::uint64_t>(v);
+        piece = Digits(u, d.type == 'u' ? 10 : 16, d.precision);
+      }
+      return true;
+    }
+    case 'e':
+    case 'f':
+    case 'g':
+    case 'n':
+    case 'm': {
+      if (arg.kind() != TOvArg::Kind::Double) return false;
+      double v = arg.AsDouble();
+      if (!std::isfinite(v)) {
+        piece = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
+      } else if (d.type == 'e') {
+        int p = d.precision < 0 ? 15 : (d.precision == 0 ? 1 : d.precision);
+        piece = DelphiExponent(Printf("%.*E", p - 1, v));
+      } else if (d.type == 'g') {
+        piece = DelphiExponent(Printf("%.*G", d.precision <= 0 ? 15 : d.precision, v));
+      } else {
+        piece = Printf("%.*f", d.precision < 0 ? 2 : d.precision, v);
+        if (d.type != 'f') piece = WithThousands(piece);
+      }
+      return true;
+    }
+    case 'p':
+      if (arg.kind() != TOvArg::Kind::Pointer) return false;
+      piece = Digits(reinterpret_cast<std::uintptr_t>(arg.AsPointer()), 16, 16);
+      return true;
+    case 's': {
+      if (arg.kind() != TOvArg::Kind::Text) return false;
+      std::string_view t = arg.AsText();
+      if (d.precision >= 0) t = t.substr(0, platform::CutLength(t, static_cast<std::size_t>(d.precision)));
+      piece.assign(t);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 bool OvFormat(std::string_view format, TOvArgs args, std::string& out) {
   out.clear();
   std::size_t next = 0;  // the next argument
-  auto takeInt = [&](int& v) {
-    if (next >= args.size() || args[next].kind() != TOvArg::Kind::Int) return false;
-    v = static_cast<int>(args[next++].AsInt());
-    return true;
-  };
-  auto number = [&](std::size_t& i, int& v, bool& given) {
-    given = false;
-    if (i < format.size() && format[i] == '*') {
-      ++i;
-      given = true;
-      return takeInt(v);
-    }
-    v = 0;
-    while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-      if (v > 100000) return false;
-      v = v * 10 + (format[i++] - '0');
-      given = true;
-    }
-    return true;
-  };
   for (std::size_t i = 0; i < format.size();) {
     if (format[i] != '%') {
       std::size_t step = platform::CharLength(format, i);
@@ -131,88 +229,11 @@ bool OvFormat(std::string_view format, TOvArgs args, std::string& out) {
       ++i;
       continue;
     }
-    {  // "index:" names the argument to take; the following ones go on from it
-      std::size_t j = i;
-      std::size_t index = 0;
-      bool digits = false;
-      while (j < format.size() && format[j] >= '0' && format[j] <= '9' && index < 100000) {
-        index = index * 10 + static_cast<std::size_t>(format[j++] - '0');
-        digits = true;
-      }
-      if (digits && j < format.size() && format[j] == ':') {
-        next = index;
-        i = j + 1;
-      }
-    }
-    bool given = false;
-    bool left = false;
-    if (i < format.size() && format[i] == '-') {
-      left = true;
-      ++i;
-    }
-    int width = 0, precision = -1;
-    if (!number(i, width, given)) return false;
-    if (i < format.size() && format[i] == '.') {
-      ++i;
-      if (!number(i, precision, given)) return false;
-    }
-    if (i >= format.size()) return false;
-    char type = format[i++];
-    if (type >= 'A' && type <= 'Z') type = static_cast<char>(type - 'A' + 'a');
-    if (next >= args.size()) return false;
-    const TOvArg& arg = args[next++];
+    Directive d;
+    if (!ParseDirective(format, i, args, next, d) || next >= args.size()) return false;
     std::string piece;
-    switch (type) {
-      case 'd':
-      case 'u':
-      case 'x': {
-        if (arg.kind() != TOvArg::Kind::Int) return false;
-        std::int64_t v = arg.AsInt();
-        bool fits32 = v >= INT32_MIN && v <= INT32_MAX;
-        if (type == 'd') {
-          piece = (v < 0 ? "-" : "") + Digits(v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v),
-                                              10, precision);
-        } else {
-          std::uint64_t u = fits32 ? static_cast<std::uint32_t>(v) : static_cast<std::uint64_t>(v);
-          piece = Digits(u, type == 'u' ? 10 : 16, precision);
-        }
-        break;
-      }
-      case 'e':
-      case 'f':
-      case 'g':
-      case 'n':
-      case 'm': {
-        if (arg.kind() != TOvArg::Kind::Double) return false;
-        double v = arg.AsDouble();
-        if (!std::isfinite(v)) {
-          piece = std::isnan(v) ? "NAN" : (v < 0 ? "-INF" : "INF");
-        } else if (type == 'e') {
-          int p = precision < 0 ? 15 : (precision == 0 ? 1 : precision);
-          piece = DelphiExponent(Printf("%.*E", p - 1, v));
-        } else if (type == 'g') {
-          piece = DelphiExponent(Printf("%.*G", precision <= 0 ? 15 : precision, v));
-        } else {
-          piece = Printf("%.*f", precision < 0 ? 2 : precision, v);
-          if (type != 'f') piece = WithThousands(piece);
-        }
-        break;
-      }
-      case 'p':
-        if (arg.kind() != TOvArg::Kind::Pointer) return false;
-        piece = Digits(reinterpret_cast<std::uintptr_t>(arg.AsPointer()), 16, 16);
-        break;
-      case 's': {
-        if (arg.kind() != TOvArg::Kind::Text) return false;
-        std::string_view t = arg.AsText();
-        if (precision >= 0) t = t.substr(0, platform::CutLength(t, static_cast<std::size_t>(precision)));
-        piece.assign(t);
-        break;
-      }
-      default:
-        return false;
-    }
-    out += Pad(std::move(piece), width, left);
+    if (!Render(d, args[next++], piece)) return false;
+    out += Pad(std::move(piece), d.width, d.left);
   }
   return true;
 }

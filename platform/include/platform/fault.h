@@ -18,4 +18,11 @@ int CallCount(FileOp op);
 // Called by the file layer before each system call of the kind; true: fail this call.
 bool FaultPoint(FileOp op);
 
+// Makes every load of a module by name fail as for a module that is not there (ENOENT), wherever the loader
+// would look, until called with false or ClearFaults(). Kept apart from the file operations, which the fault
+// tables run through one by one.
+void FailModuleLoads(bool fail);
+// Called by the module loader before each load; true: fail this load.
+bool ModuleLoadFaultPoint();
+
 }  // namespace platform

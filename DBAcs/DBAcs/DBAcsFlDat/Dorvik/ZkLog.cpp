@@ -114,13 +114,17 @@ std::string CZkLog::FunctionName(const char* prettyFunction) {
 }
 
 void CZkLog::Write(int level, const char* file, const char* function, int line, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  WriteV(level, file, function, line, format, args);
+  va_end(args);
+}
+
+void CZkLog::WriteV(int level, const char* file, const char* function, int line, const char* format, va_list args) {
   const ZkSettings& s = ZkGetSettings();
   if (s.logThreshold < 0 || level > s.logThreshold || s.logFilePath.empty()) return;
   if (!RollOver(s)) return;
-  va_list args;
-  va_start(args, format);
   std::string text = FormatV(format, args);
-  va_end(args);
   std::string fn = FunctionName(function);
   std::string_view src = BaseName(file);
   std::string out = Format("[%s],[%d],[%d],【%s】,[%.*s:%s(%d)],%s", TimeStamp().c_str(), s.processId, level,

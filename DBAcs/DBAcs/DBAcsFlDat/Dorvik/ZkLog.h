@@ -2,6 +2,7 @@
 // Line: "[time],[pid],[level],【module】,[source:function(line)],<mark><text>".
 #pragma once
 
+#include <cstdarg>
 #include <string>
 
 #include "ZkErrorCode.h"
@@ -16,6 +17,8 @@ class CZkLog {
   // compiler's pretty function name (the class-qualified name is written).
   static void Write(int level, const char* file, const char* function, int line, const char* format, ...)
       __attribute__((format(printf, 5, 6)));
+  static void WriteV(int level, const char* file, const char* function, int line, const char* format, va_list args)
+      __attribute__((format(printf, 5, 0)));
   // True when a line of level would be written.
   static bool Enabled(int level);
   // The mark written before the text of a line of level.
@@ -28,19 +31,6 @@ class CZkLog {
 inline const char* ZkText(const char* s) { return s ? s : ""; }
 
 #define ZK_LOG(level, ...) CZkLog::Write((level), __FILE__, __PRETTY_FUNCTION__, __LINE__, __VA_ARGS__)
-// The frame of an exported call or a worker operation.
-#define ZK_LOG_TITLE(title) ZK_LOG(1, "*** %s ***", (title))
+// A "[Param]" line of its own (the constructors of the worker objects); operations write theirs with their frame
+// (ZkLogFrame.h).
 #define ZK_LOG_PARAM(format, ...) ZK_LOG(4, "[Param],\"" format "\"", __VA_ARGS__)
-#define ZK_LOG_START(title) ZK_LOG(2, "%s開始", (title))
-#define ZK_LOG_END(title) ZK_LOG(2, "%s終了", (title))
-#define ZK_LOG_OK(title) ZK_LOG(2, "%s正常終了", (title))
-#define ZK_LOG_NG(title) ZK_LOG(0, "%s異常終了", (title))
-
-// The failure of an operation that has a pErrorCode: its text at level 0, its code, its abnormal end.
-#define ZK_FAIL(title, code, text)      \
-  do {                                  \
-    ZK_LOG(0, "%s", (text));            \
-    ZkSetErrorCode(pErrorCode, (code)); \
-    ZK_LOG_NG(title);                   \
-    return 0;                           \
-  } while (0)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ZkLog.h"
+#include "ZkLogFrame.h"
 #include "ZkUtilities.h"
 #include "platform/ini.h"
 
@@ -18,28 +19,24 @@ CZkMessage::CZkMessage(const char* pMsgFileName)
 CZkMessage::~CZkMessage() = default;
 
 int CZkMessage::GetMessage(const char* pCode, char* pMessage, int nSize) {
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pCode->%s, pMessage->Address:%p, nSize->%d", ZkText(pCode), static_cast<void*>(pMessage), nSize);
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME(kTitle, "pCode->%s, pMessage->Address:%p, nSize->%d", ZkText(pCode),
+                               static_cast<void*>(pMessage), nSize);
   // A missing or empty buffer is refused before anything is touched.
   if (!pMessage || nSize <= 0) {
     ZK_LOG(0, "指定されたバッファサイズと取得バッファサイズが一致しません");
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
   ZK_LOG(2, "メッセージ設定ファイルパスの判定");
   if (!CZkUtilities::IsExistFile(m_strMsgFileName)) {
     ZK_LOG(0, "指定されたメッセージ設定ファイルは存在しません");
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
   ZK_LOG(2, "シグネチャの判定");
   char signature[32] = {};
   platform::IniGetString("General", "Signature", "", signature, sizeof signature, m_strMsgFileName);
   if (m_strSignature != signature) {
     ZK_LOG(0, "指定されたメッセージ設定ファイルはシグネチャが異なります");
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
   ZK_LOG(2, "メッセージの取得");
   std::memset(pMessage, 0, static_cast<std::size_t>(nSize));
@@ -49,9 +46,7 @@ int CZkMessage::GetMessage(const char* pCode, char* pMessage, int nSize) {
   }
   if (n == 0) {
     ZK_LOG(0, "指定されたコードに該当するメッセージが存在しません");
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }

@@ -7,15 +7,6 @@
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
 
-// A failing step that has written its own code: the operation ends abnormally.
-#define ZK_STEP(title, call) \
-  do {                       \
-    if (!(call)) {           \
-      ZK_LOG_NG(title);      \
-      return 0;              \
-    }                        \
-  } while (0)
-
 // read(nullptr, &size) asks for the size, read(buffer, &size) fills a buffer of it (the size-query convention
 // of the estimate-file model). A buffer that cannot be had fails with E01000003.
 template <class Read>

@@ -31,3 +31,7 @@ int ZkCopyTextOut(const std::string& text, char* buffer, int* pByteSize, char* p
   std::memcpy(buffer, text.data(), text.size());
   return 1;
 }
+
+int ZkEndQuery(const CZkLogFrame& frame, ZkQuery query, const std::source_location& where) {
+  return query == ZkQuery::Answered ? frame.Ok(where) : frame.Fail(where);
+}

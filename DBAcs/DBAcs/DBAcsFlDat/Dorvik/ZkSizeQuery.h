@@ -2,7 +2,10 @@
 // of 0 asks for the size needed (text length + 1) or the count; any other call must pass exactly that.
 #pragma once
 
+#include <source_location>
 #include <string>
+
+#include "ZkLogFrame.h"
 
 enum class ZkQuery {
   Answered,  // *pSize now holds the size needed
@@ -16,17 +19,7 @@ ZkQuery ZkCheckQuery(const void* buffer, int* pSize, int needed, char* pErrorCod
 // Delivers text by the convention: the buffer is zero-filled over *pByteSize bytes and the text copied in.
 int ZkCopyTextOut(const std::string& text, char* buffer, int* pByteSize, char* pErrorCode);
 
-// Ends the operation when the query is answered (1) or refused (0); goes on with an exact size.
-#define ZK_SIZE_QUERY(title, buffer, pSize, needed)                  \
-  do {                                                               \
-    switch (ZkCheckQuery((buffer), (pSize), (needed), pErrorCode)) { \
-      case ZkQuery::Answered:                                        \
-        ZK_LOG_OK(title);                                            \
-        return 1;                                                    \
-      case ZkQuery::Refused:                                         \
-        ZK_LOG_NG(title);                                            \
-        return 0;                                                    \
-      case ZkQuery::GoOn:                                            \
-        break;                                                       \
-    }                                                                \
-  } while (0)
+// The end of an operation at a query that is answered (1, a normal end) or refused (0, an abnormal end), logged
+// by frame as at where. Not for GoOn.
+int ZkEndQuery(const CZkLogFrame& frame, ZkQuery query,
+               const std::source_location& where = std::source_location::current());

@@ -7,6 +7,7 @@
 #include "Dorvik.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
+#include "ZkLogFrame.h"
 #include "ZkSizeQuery.h"
 #include "ZkUtilities.h"
 
@@ -182,32 +183,33 @@ bool CZkVekBufferAccess::ParseHistoryInfo(const unsigned char* p, std::int64_t r
 
 int CZkVekBufferAccess::SettingBuffer(const void* pBinaryData, int nByteSize, char* pErrorCode, int nFirstSection,
                                       int nLastSection) {
-  static constexpr char kTitle[] = "バッファ設定";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pBinaryData->Address:%p, nByteSize->%d, pErrorCode->Address:%p, nFirstSection->%d, nLastSection->%d",
+  CZkLogFrame frame =
+      ZK_FRAME("バッファ設定",
+               "pBinaryData->Address:%p, nByteSize->%d, pErrorCode->Address:%p, nFirstSection->%d, nLastSection->%d",
                pBinaryData, nByteSize, static_cast<void*>(pErrorCode), nFirstSection, nLastSection);
-  ZK_LOG_START(kTitle);
   const unsigned char* p = static_cast<const unsigned char*>(pBinaryData);
   std::int64_t remaining = (p && nByteSize > 0) ? nByteSize : 0;
   auto wanted = [&](int s) { return nFirstSection <= s && s <= nLastSection; };
 
   if (nFirstSection <= kSectionHeaderData) {
-    if (remaining < kHeaderDataSize) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
+    if (remaining < kHeaderDataSize) return frame.Fail(pErrorCode, zkerror::kVekFileFormat, kTextFormat);
     std::memcpy(m_HeaderData, p, kHeaderDataSize);
-    if (std::memcmp(m_HeaderData, kSignature, 4) != 0) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
+    if (std::memcmp(m_HeaderData, kSignature, 4) != 0) {
+      return frame.Fail(pErrorCode, zkerror::kVekFileFormat, kTextFormat);
+    }
     p += kHeaderDataSize;
     remaining -= kHeaderDataSize;
   }
   if (wanted(kSectionHeaderInfo)) {
-    if (remaining < kHeaderInfoSize) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
+    if (remaining < kHeaderInfoSize) return frame.Fail(pErrorCode, zkerror::kVekFileFormat, kTextFormat);
     if (!BinaryDecode(m_HeaderInfo, p, kHeaderInfoSize, kTypeHeaderInfo)) {
-      ZK_FAIL(kTitle, zkerror::kVekDecode, kTextDecode);
+      return frame.Fail(pErrorCode, zkerror::kVekDecode, kTextDecode);
     }
     p += kHeaderInfoSize;
     remaining -= kHeaderInfoSize;
   }
   if (wanted(kSectionHistoryData)) {
-    if (remaining < kHistoryDataSize) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
+    if (remaining < kHistoryDataSize) return frame.Fail(pErrorCode, zkerror::kVekFileFormat, kTextFormat);
     std::memcpy(m_HistoryData, p, kHistoryDataSize);
     p += kHistoryDataSize;
     remaining -= kHistoryDataSize;
@@ -215,40 +217,35 @@ int CZkVekBufferAccess::SettingBuffer(const void* pBinaryData, int nByteSize, ch
   if (wanted(kSectionHistoryInfo)) {
     std::int64_t used = 0;
     if (!ParseHistoryInfo(p, remaining, used, pErrorCode)) {
-      ZK_LOG_NG(kTitle);
-      return 0;
+      return frame.Fail();
     }
     p += used;
     remaining -= used;
   }
   if (nLastSection >= kSectionEstimateData32) {
-    if (remaining < kEstimateData32Size) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
+    if (remaining < kEstimateData32Size) return frame.Fail(pErrorCode, zkerror::kVekFileFormat, kTextFormat);
     m_pEstimateData32.clear();
     std::vector<unsigned char> work;
     if (!Allocate(work, kEstimateData32Size)) {
-      ZK_FAIL(kTitle, zkerror::kNoMemory, "pEstimateDataDecodeのcallocに失敗しました");
+      return frame.Fail(pErrorCode, zkerror::kNoMemory, "pEstimateDataDecodeのcallocに失敗しました");
     }
     if (!Allocate(m_pEstimateData32, kEstimateData32Size)) {
-      ZK_FAIL(kTitle, zkerror::kNoMemory, "m_pEstimateDataのcallocに失敗しました");
+      return frame.Fail(pErrorCode, zkerror::kNoMemory, "m_pEstimateDataのcallocに失敗しました");
     }
     std::memcpy(work.data(), p, kEstimateData32Size);
     if (!BinaryDecode(m_pEstimateData32.data(), work.data(), kEstimateData32Size, kTypeEstimateData)) {
-      ZK_FAIL(kTitle, zkerror::kVekDecode, kTextDecode);
+      return frame.Fail(pErrorCode, zkerror::kVekDecode, kTextDecode);
     }
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::SettingBufferOld(const void* pBinaryData, int nByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "全バッファ設定（旧方式）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pBinaryData->Address:%p, nByteSize->%d, pErrorCode->Address:%p", pBinaryData, nByteSize,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame =
+      ZK_FRAME("全バッファ設定（旧方式）", "pBinaryData->Address:%p, nByteSize->%d, pErrorCode->Address:%p",
+               pBinaryData, nByteSize, static_cast<void*>(pErrorCode));
   if (!SettingBuffer(pBinaryData, nByteSize, pErrorCode, kSectionHeaderData, kSectionHistoryInfo)) {
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
   std::int64_t head = kHistoryInfoOffset + static_cast<std::int64_t>(kHistoryInfoSize) * m_nHistoryCount;
   std::int64_t rest = nByteSize - head;
@@ -257,149 +254,125 @@ int CZkVekBufferAccess::SettingBufferOld(const void* pBinaryData, int nByteSize,
   m_nEstimateDataSize = 0;
   std::vector<unsigned char> work;
   if (!Allocate(work, static_cast<std::size_t>(rest))) {
-    ZK_FAIL(kTitle, zkerror::kNoMemory, "pEstimateDataDecodeのcallocに失敗しました");
+    return frame.Fail(pErrorCode, zkerror::kNoMemory, "pEstimateDataDecodeのcallocに失敗しました");
   }
   if (!Allocate(m_pEstimateData, static_cast<std::size_t>(rest))) {
-    ZK_FAIL(kTitle, zkerror::kNoMemory, "m_pEstimateDataのcallocに失敗しました");
+    return frame.Fail(pErrorCode, zkerror::kNoMemory, "m_pEstimateDataのcallocに失敗しました");
   }
   m_nEstimateDataSize = static_cast<int>(rest);
   if (rest > 0) std::memcpy(work.data(), p, static_cast<std::size_t>(rest));
   if (!BinaryDecode(m_pEstimateData.empty() ? nullptr : m_pEstimateData.data(), DataOrNull(work),
                     static_cast<int>(rest), kTypeEstimateData)) {
-    ZK_FAIL(kTitle, zkerror::kVekDecode, kTextDecode);
+    return frame.Fail(pErrorCode, zkerror::kVekDecode, kTextDecode);
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadHeaderData(void* pDest, char* pErrorCode) {
-  static constexpr char kTitle[] = "ファイルヘッダ取得（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!pDest) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("ファイルヘッダ取得（Delphi連携用構造体イメージ）",
+                               "pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
+  if (!pDest) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   std::memcpy(pDest, m_HeaderData, kHeaderDataSize);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadHeaderInfo(void* pDest, char* pErrorCode) {
-  static constexpr char kTitle[] = "ファイルヘッダ情報取得（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!pDest) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("ファイルヘッダ情報取得（Delphi連携用構造体イメージ）",
+                               "pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
+  if (!pDest) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   std::memset(pDest, 0, sizeof(HeaderInfo));
   Unpack(kHeaderInfoFields, m_HeaderInfo, static_cast<unsigned char*>(pDest));
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadHistoryData(void* pDest, char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴ヘッダ情報取得（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!pDest) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("履歴ヘッダ情報取得（Delphi連携用構造体イメージ）",
+                               "pDest->Address:%p, pErrorCode->Address:%p", pDest, static_cast<void*>(pErrorCode));
+  if (!pDest) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   std::memset(pDest, 0, sizeof(HistoryData));
   Unpack(kHistoryDataFields, m_HistoryData, static_cast<unsigned char*>(pDest));
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadHistoryInfo(void* pDest, int* pCount, char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴情報取得（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, *pCount->%d, pErrorCode->Address:%p", pDest, pCount ? *pCount : 0,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  ZK_SIZE_QUERY(kTitle, pDest, pCount, m_nHistoryCount);
+  CZkLogFrame frame =
+      ZK_FRAME("履歴情報取得（Delphi連携用構造体イメージ）", "pDest->Address:%p, *pCount->%d, pErrorCode->Address:%p",
+               pDest, pCount ? *pCount : 0, static_cast<void*>(pErrorCode));
+  if (ZkQuery q = ZkCheckQuery(pDest, pCount, m_nHistoryCount, pErrorCode); q != ZkQuery::GoOn)
+    return ZkEndQuery(frame, q);
   std::size_t count = static_cast<std::size_t>(m_nHistoryCount);
   // A count set without its entries has nothing to hand out.
-  if (m_pHistoryInfo.size() < count * kHistoryInfoSize) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  if (m_pHistoryInfo.size() < count * kHistoryInfoSize) {
+    return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
+  }
   unsigned char* dest = static_cast<unsigned char*>(pDest);
   std::memset(dest, 0, count * sizeof(HistoryInfo));
   for (std::size_t i = 0; i < count; ++i) {
     Unpack(kHistoryInfoFields, m_pHistoryInfo.data() + i * kHistoryInfoSize, dest + i * sizeof(HistoryInfo));
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadEstimateData32(void* pDest, int* pByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積データ先頭32バイト取得";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", pDest, pByteSize ? *pByteSize : 0,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  ZK_SIZE_QUERY(kTitle, pDest, pByteSize, kEstimateData32Size);
-  if (m_pEstimateData32.size() != kEstimateData32Size) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame =
+      ZK_FRAME("見積データ先頭32バイト取得", "pDest->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", pDest,
+               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
+  if (ZkQuery q = ZkCheckQuery(pDest, pByteSize, kEstimateData32Size, pErrorCode); q != ZkQuery::GoOn)
+    return ZkEndQuery(frame, q);
+  if (m_pEstimateData32.size() != kEstimateData32Size) {
+    return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
+  }
   std::memcpy(pDest, m_pEstimateData32.data(), kEstimateData32Size);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadEstimateData(void* pDest, int* pByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積データ取得";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", pDest, pByteSize ? *pByteSize : 0,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  ZK_SIZE_QUERY(kTitle, pDest, pByteSize, m_nEstimateDataSize);
+  CZkLogFrame frame = ZK_FRAME("見積データ取得", "pDest->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", pDest,
+                               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
+  if (ZkQuery q = ZkCheckQuery(pDest, pByteSize, m_nEstimateDataSize, pErrorCode); q != ZkQuery::GoOn)
+    return ZkEndQuery(frame, q);
   if (m_pEstimateData.size() != static_cast<std::size_t>(m_nEstimateDataSize)) {
-    ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+    return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   }
   if (m_nEstimateDataSize > 0) std::memcpy(pDest, m_pEstimateData.data(), m_pEstimateData.size());
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReplaceHeaderData(const void* pSource, char* pErrorCode) {
-  static constexpr char kTitle[] = "ファイルヘッダ置き換え（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("ファイルヘッダ置き換え（Delphi連携用構造体イメージ）",
+                               "pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
+  if (!pSource) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   std::memcpy(m_HeaderData, pSource, kHeaderDataSize);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReplaceHeaderInfo(const void* pSource, char* pErrorCode) {
-  static constexpr char kTitle[] = "ファイルヘッダ情報置き換え（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("ファイルヘッダ情報置き換え（Delphi連携用構造体イメージ）",
+                               "pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
+  if (!pSource) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   std::memset(m_HeaderInfo, 0, sizeof m_HeaderInfo);
   Pack(kHeaderInfoFields, static_cast<const unsigned char*>(pSource), m_HeaderInfo);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReplaceHistoryData(const void* pSource, char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴ヘッダ置き換え（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("履歴ヘッダ置き換え（Delphi連携用構造体イメージ）",
+                               "pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
+  if (!pSource) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   Pack(kHistoryDataFields, static_cast<const unsigned char*>(pSource), m_HistoryData);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReplaceHistoryInfo(const void* pSource, int nCount, char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴情報置き換え（Delphi連携用構造体イメージ）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, nCount->%d, pErrorCode->Address:%p", pSource, nCount,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (nCount < 0) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("履歴情報置き換え（Delphi連携用構造体イメージ）",
+                               "pSource->Address:%p, nCount->%d, pErrorCode->Address:%p", pSource, nCount,
+                               static_cast<void*>(pErrorCode));
+  if (nCount < 0) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   if (nCount != m_nHistoryCount) m_pHistoryInfo.clear();
   if (nCount > 0 && pSource) {
     std::vector<unsigned char> entries;
     if (!Allocate(entries, static_cast<std::size_t>(nCount) * kHistoryInfoSize)) {
-      ZK_FAIL(kTitle, zkerror::kNoMemory, "m_pHistoryInfoのcallocに失敗しました");
+      return frame.Fail(pErrorCode, zkerror::kNoMemory, "m_pHistoryInfoのcallocに失敗しました");
     }
     const unsigned char* src = static_cast<const unsigned char*>(pSource);
     for (int i = 0; i < nCount; ++i) {
@@ -409,68 +382,59 @@ int CZkVekBufferAccess::ReplaceHistoryInfo(const void* pSource, int nCount, char
     m_pHistoryInfo.swap(entries);
   }
   m_nHistoryCount = nCount;
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReplaceEstimateData32(const void* pSource, int nByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積データ（先頭32バイト）置き換え";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, nByteSize->%d, pErrorCode->Address:%p", pSource, nByteSize,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame =
+      ZK_FRAME("見積データ（先頭32バイト）置き換え", "pSource->Address:%p, nByteSize->%d, pErrorCode->Address:%p",
+               pSource, nByteSize, static_cast<void*>(pErrorCode));
   // The section is 32 bytes long: a source of another size would be read past its end later.
   if (pSource && nByteSize > 0 && nByteSize != kEstimateData32Size) {
-    ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+    return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   }
   if (nByteSize != kEstimateData32Size) m_pEstimateData32.clear();
   if (nByteSize > 0 && pSource) {
     if (!Allocate(m_pEstimateData32, kEstimateData32Size)) {
-      ZK_FAIL(kTitle, zkerror::kNoMemory, "m_pEstimateData32のcallocに失敗しました");
+      return frame.Fail(pErrorCode, zkerror::kNoMemory, "m_pEstimateData32のcallocに失敗しました");
     }
     std::memcpy(m_pEstimateData32.data(), pSource, kEstimateData32Size);
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReplaceEstimateData(const void* pSource, int nByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積データ置き換え";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, nByteSize->%d, pErrorCode->Address:%p", pSource, nByteSize,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (nByteSize < 0) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextSize);
+  CZkLogFrame frame = ZK_FRAME("見積データ置き換え", "pSource->Address:%p, nByteSize->%d, pErrorCode->Address:%p",
+                               pSource, nByteSize, static_cast<void*>(pErrorCode));
+  if (nByteSize < 0) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextSize);
   if (nByteSize != m_nEstimateDataSize) m_pEstimateData.clear();
   if (nByteSize > 0 && pSource) {
     if (!Allocate(m_pEstimateData, static_cast<std::size_t>(nByteSize))) {
       m_nEstimateDataSize = 0;
-      ZK_FAIL(kTitle, zkerror::kNoMemory, "m_pEstimateDataのcallocに失敗しました");
+      return frame.Fail(pErrorCode, zkerror::kNoMemory, "m_pEstimateDataのcallocに失敗しました");
     }
     std::memcpy(m_pEstimateData.data(), pSource, static_cast<std::size_t>(nByteSize));
   }
   m_nEstimateDataSize = nByteSize;
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadBuffer(void* pBinaryData, int* pByteSize, char* pErrorCode, int nLastSection) {
-  static constexpr char kTitle[] = "バッファ取得";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pBinaryData->Address:%p, *pByteSize->%d, pErrorCode->Address:%p, nLastSection->%d", pBinaryData,
-               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode), nLastSection);
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame =
+      ZK_FRAME("バッファ取得", "pBinaryData->Address:%p, *pByteSize->%d, pErrorCode->Address:%p, nLastSection->%d",
+               pBinaryData, pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode), nLastSection);
   std::int64_t historySize = static_cast<std::int64_t>(kHistoryInfoSize) * m_nHistoryCount;
   std::int64_t size = kHeaderDataSize + kHeaderInfoSize;
   if (nLastSection >= kSectionHistoryData) size += kHistoryDataSize;
   if (nLastSection >= kSectionHistoryInfo) size += historySize;
   if (nLastSection >= kSectionEstimateData32) size += kEstimateData32Size;
-  ZK_SIZE_QUERY(kTitle, pBinaryData, pByteSize, static_cast<int>(size));
+  if (ZkQuery q = ZkCheckQuery(pBinaryData, pByteSize, static_cast<int>(size), pErrorCode); q != ZkQuery::GoOn)
+    return ZkEndQuery(frame, q);
   unsigned char* p = static_cast<unsigned char*>(pBinaryData);
   std::memcpy(p, m_HeaderData, kHeaderDataSize);
   p += kHeaderDataSize;
   if (!BinaryEncode(p, m_HeaderInfo, kHeaderInfoSize, kTypeHeaderInfo)) {
-    ZK_FAIL(kTitle, zkerror::kVekEncode, kTextEncode);
+    return frame.Fail(pErrorCode, zkerror::kVekEncode, kTextEncode);
   }
   p += kHeaderInfoSize;
   if (nLastSection >= kSectionHistoryData) {
@@ -484,7 +448,7 @@ int CZkVekBufferAccess::ReadBuffer(void* pBinaryData, int* pByteSize, char* pErr
       const unsigned char* entries =
           m_pHistoryInfo.size() == static_cast<std::size_t>(historySize) ? m_pHistoryInfo.data() : nullptr;
       if (!BinaryEncode(p, entries, static_cast<int>(historySize), kTypeHistoryInfo)) {
-        ZK_FAIL(kTitle, zkerror::kVekEncode, kTextEncode);
+        return frame.Fail(pErrorCode, zkerror::kVekEncode, kTextEncode);
       }
       p += historySize;
     }
@@ -492,31 +456,29 @@ int CZkVekBufferAccess::ReadBuffer(void* pBinaryData, int* pByteSize, char* pErr
   if (nLastSection >= kSectionEstimateData32) {
     std::vector<unsigned char> work;
     if (!Allocate(work, kEstimateData32Size)) {
-      ZK_FAIL(kTitle, zkerror::kNoMemory, "pEstimateDataEncodeのcallocに失敗しました");
+      return frame.Fail(pErrorCode, zkerror::kNoMemory, "pEstimateDataEncodeのcallocに失敗しました");
     }
     if (!BinaryEncode(work.data(), DataOrNull(m_pEstimateData32), kEstimateData32Size, kTypeEstimateData)) {
-      ZK_FAIL(kTitle, zkerror::kVekEncode, kTextEncode);
+      return frame.Fail(pErrorCode, zkerror::kVekEncode, kTextEncode);
     }
     std::memcpy(p, work.data(), kEstimateData32Size);
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::ReadBufferAllOld(void* pBinaryData, int* pByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "全バッファ取得（旧方式）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pBinaryData->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", pBinaryData,
-               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame =
+      ZK_FRAME("全バッファ取得（旧方式）", "pBinaryData->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
+               pBinaryData, pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
   std::int64_t historySize = static_cast<std::int64_t>(kHistoryInfoSize) * m_nHistoryCount;
   std::int64_t size = kHistoryInfoOffset + historySize + m_nEstimateDataSize;
-  ZK_SIZE_QUERY(kTitle, pBinaryData, pByteSize, static_cast<int>(size));
+  if (ZkQuery q = ZkCheckQuery(pBinaryData, pByteSize, static_cast<int>(size), pErrorCode); q != ZkQuery::GoOn)
+    return ZkEndQuery(frame, q);
   unsigned char* p = static_cast<unsigned char*>(pBinaryData);
   std::memcpy(p, m_HeaderData, kHeaderDataSize);
   p += kHeaderDataSize;
   if (!BinaryEncode(p, m_HeaderInfo, kHeaderInfoSize, kTypeHeaderInfo)) {
-    ZK_FAIL(kTitle, zkerror::kVekEncode, kTextEncode);
+    return frame.Fail(pErrorCode, zkerror::kVekEncode, kTextEncode);
   }
   p += kHeaderInfoSize;
   std::memcpy(p, m_HistoryData, kHistoryDataSize);
@@ -525,7 +487,7 @@ int CZkVekBufferAccess::ReadBufferAllOld(void* pBinaryData, int* pByteSize, char
     const unsigned char* entries =
         m_pHistoryInfo.size() == static_cast<std::size_t>(historySize) ? m_pHistoryInfo.data() : nullptr;
     if (!BinaryEncode(p, entries, static_cast<int>(historySize), kTypeHistoryInfo)) {
-      ZK_FAIL(kTitle, zkerror::kVekEncode, kTextEncode);
+      return frame.Fail(pErrorCode, zkerror::kVekEncode, kTextEncode);
     }
     p += historySize;
   }
@@ -533,10 +495,9 @@ int CZkVekBufferAccess::ReadBufferAllOld(void* pBinaryData, int* pByteSize, char
                                   ? DataOrNull(m_pEstimateData)
                                   : nullptr;
   if (!BinaryEncode(p, data, m_nEstimateDataSize, kTypeEstimateData)) {
-    ZK_FAIL(kTitle, zkerror::kVekEncode, kTextEncode);
+    return frame.Fail(pErrorCode, zkerror::kVekEncode, kTextEncode);
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 namespace {
@@ -585,54 +546,44 @@ int Transform(void* pDest, const void* pSource, int nByteSize, int type, bool en
 }  // namespace
 
 int CZkVekBufferAccess::BinaryEncode(void* pDest, const void* pSource, int nByteSize, int nEncodeType) {
-  static constexpr char kTitle[] = "暗号化処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, pSource->Address:%p, nByteSize->%d, nEncodeType->%d", pDest, pSource, nByteSize,
-               nEncodeType);
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("暗号化処理", "pDest->Address:%p, pSource->Address:%p, nByteSize->%d, nEncodeType->%d",
+                               pDest, pSource, nByteSize, nEncodeType);
   if (!Transform(pDest, pSource, nByteSize, nEncodeType, true)) {
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::BinaryDecode(void* pDest, const void* pSource, int nByteSize, int nDecodeType) {
-  static constexpr char kTitle[] = "復号化処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDest->Address:%p, pSource->Address:%p, nByteSize->%d, nDecodeType->%d", pDest, pSource, nByteSize,
-               nDecodeType);
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("復号化処理", "pDest->Address:%p, pSource->Address:%p, nByteSize->%d, nDecodeType->%d",
+                               pDest, pSource, nByteSize, nDecodeType);
   if (!Transform(pDest, pSource, nByteSize, nDecodeType, false)) {
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekBufferAccess::CheckBufferInterrelation(char* pErrorCode) {
-  static constexpr char kTitle[] = "全バッファ相互関係チェック";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("全バッファ相互関係チェック", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
   if (std::memcmp(m_HeaderData, kSignature, 4) != 0) {
-    ZK_FAIL(kTitle, zkerror::kVekSignature, "［見積保存ファイル］ファイルヘッダ：シグネチャが正しく設定されていません");
+    return frame.Fail(pErrorCode, zkerror::kVekSignature,
+                      "［見積保存ファイル］ファイルヘッダ：シグネチャが正しく設定されていません");
   }
   if (Int32At(m_HeaderData + 8) != kHeaderInfoSize) {
-    ZK_FAIL(kTitle, zkerror::kVekHeaderInfoLength, "ファイルヘッダ：ファイルヘッダ情報サイズが正しく設定されていません");
+    return frame.Fail(pErrorCode, zkerror::kVekHeaderInfoLength,
+                      "ファイルヘッダ：ファイルヘッダ情報サイズが正しく設定されていません");
   }
   if (Int32At(m_HeaderData + 12) !=
       static_cast<std::int64_t>(kHistoryDataSize) + static_cast<std::int64_t>(kHistoryInfoSize) * m_nHistoryCount) {
-    ZK_FAIL(kTitle, zkerror::kVekHistoryDataLength, "ファイルヘッダ：履歴部サイズが正しく設定されていません");
+    return frame.Fail(pErrorCode, zkerror::kVekHistoryDataLength,
+                      "ファイルヘッダ：履歴部サイズが正しく設定されていません");
   }
   if (Int32At(m_HistoryData + 4) != kHistoryInfoSize) {
-    ZK_FAIL(kTitle, zkerror::kVekHistoryInfoLength, "履歴ヘッダ：履歴情報サイズが正しく設定されていません");
+    return frame.Fail(pErrorCode, zkerror::kVekHistoryInfoLength,
+                      "履歴ヘッダ：履歴情報サイズが正しく設定されていません");
   }
   if (Int16At(m_HistoryData + 8) != m_nHistoryCount) {
-    ZK_FAIL(kTitle, zkerror::kVekHistoryCount, "履歴ヘッダ：履歴情報件数が正しく設定されていません");
+    return frame.Fail(pErrorCode, zkerror::kVekHistoryCount, "履歴ヘッダ：履歴情報件数が正しく設定されていません");
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }

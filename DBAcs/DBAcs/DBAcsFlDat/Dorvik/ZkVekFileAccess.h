@@ -3,8 +3,11 @@
 #pragma once
 
 #include <memory>
+#include <source_location>
 #include <string>
+#include <vector>
 
+#include "ZkLogFrame.h"
 #include "platform/files.h"
 
 class CZkVekFileAccess {
@@ -25,6 +28,10 @@ class CZkVekFileAccess {
   // The lock of the file for the call: shared for the reads, exclusive for the rewrite. False (code set) when
   // it cannot be had.
   bool Lock(bool exclusive, char* pErrorCode);
+  // The first steps of every read: the file must exist, its lock be had and its first bytes be read into data.
+  // 0 when one fails, with its code and the abnormal end of frame logged as at where.
+  int ReadHead(const CZkLogFrame& frame, int bytes, std::vector<unsigned char>& data, const char* missingText,
+               bool exclusive, char* pErrorCode, const std::source_location& where = std::source_location::current());
 
   std::string m_strVekFileName;
   bool m_bExist;

@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <new>
+#include <source_location>
 #include <vector>
 
 #include "Dorvik.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
+#include "ZkLogFrame.h"
 #include "ZkOperationSteps.h"
 #include "ZkUtilities.h"
 #include "ZkVekBufferAccess.h"
@@ -54,20 +56,30 @@ bool Serialise(Model& model, int lastSection, std::vector<unsigned char>& image,
                      [&](void* dest, int* size) { return model.ReadBuffer(dest, size, pErrorCode, lastSection); });
 }
 
-// The header parts of a model emptied of its history: no entries, lengths and the History value to match.
-bool ClearHistory(Model& model, char* pErrorCode) {
+// The estimate's header parts as caller records.
+struct HeaderParts {
   HeaderData headerData{};
   HeaderInfo headerInfo{};
   HistoryData historyData{};
-  if (!model.ReadHeaderData(&headerData, pErrorCode) || !model.ReadHeaderInfo(&headerInfo, pErrorCode) ||
-      !model.ReadHistoryData(&historyData, pErrorCode)) {
-    return false;
-  }
-  headerData.HistoryDataLength = Model::kHistoryDataSize;
-  headerInfo.History = 0;
-  historyData.HistoryInfoCount = 0;
-  return model.ReplaceHeaderData(&headerData, pErrorCode) && model.ReplaceHeaderInfo(&headerInfo, pErrorCode) &&
-         model.ReplaceHistoryData(&historyData, pErrorCode) && model.ReplaceHistoryInfo(nullptr, 0, pErrorCode);
+  std::vector<HistoryInfo> entries;
+};
+
+// The three header records of a parsed model (not the entries).
+bool CopyHeadersOut(Model& model, HeaderParts& parts, char* pErrorCode) {
+  return model.ReadHeaderData(&parts.headerData, pErrorCode) && model.ReadHeaderInfo(&parts.headerInfo, pErrorCode) &&
+         model.ReadHistoryData(&parts.historyData, pErrorCode);
+}
+
+// The header parts of a model emptied of its history: no entries, lengths and the History value to match.
+bool ClearHistory(Model& model, char* pErrorCode) {
+  HeaderParts parts;
+  if (!CopyHeadersOut(model, parts, pErrorCode)) return false;
+  parts.headerData.HistoryDataLength = Model::kHistoryDataSize;
+  parts.headerInfo.History = 0;
+  parts.historyData.HistoryInfoCount = 0;
+  return model.ReplaceHeaderData(&parts.headerData, pErrorCode) &&
+         model.ReplaceHeaderInfo(&parts.headerInfo, pErrorCode) &&
+         model.ReplaceHistoryData(&parts.historyData, pErrorCode) && model.ReplaceHistoryInfo(nullptr, 0, pErrorCode);
 }
 
 // The history count of a model whose history header is parsed; negative counts are not the format.
@@ -91,11 +103,13 @@ class TempFolderRemover {
   ~TempFolderRemover() {
     if (m_armed && CZkUtilities::IsExistFile(m_folder)) CZkUtilities::ForceDeleteFolder(m_folder);
   }
+  // Armed once the folder is the opening's own: one that another opening holds is never removed.
+  void Arm() { m_armed = true; }
   void Disarm() { m_armed = false; }
 
  private:
   std::string m_folder;
-  bool m_armed = true;
+  bool m_armed = false;
 };
 
 // The work folder locked for the opening and its temporary folder made. A temporary folder that stands there
@@ -121,25 +135,60 @@ bool CopyEntriesOut(Model& model, std::vector<HistoryInfo>& entries, char* pErro
 }
 
 // HeaderDt.ini and HistryDt.ini of the work folder from the estimate file's header parts.
-bool WriteHeaderInis(const std::string& work, const HeaderData& headerData, const HeaderInfo& headerInfo,
-                     const HistoryData& historyData, const std::vector<HistoryInfo>& entries, char* pErrorCode) {
+bool WriteHeaderInis(const std::string& work, const HeaderParts& parts, char* pErrorCode) {
   ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの書き出し");
   CZkWorkFolderAccess access(work.c_str());
-  return access.WriteFileHeaderINI(&headerData, &headerInfo, pErrorCode) == 1 &&
-         access.WriteFileHistoryINI(&historyData, entries.data(), static_cast<int>(entries.size()), pErrorCode) == 1;
+  return access.WriteFileHeaderINI(&parts.headerData, &parts.headerInfo, pErrorCode) == 1 &&
+         access.WriteFileHistoryINI(&parts.historyData, parts.entries.data(), static_cast<int>(parts.entries.size()),
+                                    pErrorCode) == 1;
 }
 
 // The cabinet unpacked into the work folder, then the temporary folder removed.
-int UnpackAndClean(const char* title, const std::string& work, const std::string& cabinet,
+int UnpackAndClean(const CZkLogFrame& frame, const std::string& work, const std::string& cabinet,
                    const std::string& tempFolder, char* pErrorCode) {
   ZK_LOG(2, "ＣＡＢファイル解凍");
   if (!CZkUtilities::UncompressFile(work, cabinet)) {
-    ZK_FAIL(title, zkerror::kUncompress, "ＣＡＢファイル解凍処理中にエラーが発生しました");
+    return frame.Fail(pErrorCode, zkerror::kUncompress, "ＣＡＢファイル解凍処理中にエラーが発生しました");
   }
   ZK_LOG(2, "展開用一時フォルダの削除");
   if (!CZkUtilities::ForceDeleteFolder(tempFolder)) {
-    ZK_FAIL(title, zkerror::kCabinetDelete, "ＣＡＢファイル削除中にエラーが発生しました");
+    return frame.Fail(pErrorCode, zkerror::kCabinetDelete, "ＣＡＢファイル削除中にエラーが発生しました");
   }
+  return 1;
+}
+
+// The locks an opening holds: its work folder's and, shared, the estimate file's.
+struct OpeningLocks {
+  std::unique_ptr<platform::FileLock> folder;
+  std::unique_ptr<platform::FileLock> vek;
+};
+
+// The first steps of both openings: the temporary folder made (and from then on removed on failure), the
+// estimate file and the work folder there, the estimate file locked. Failures are logged as at where.
+int BeginOpening(const CZkLogFrame& frame, bool vekExists, const std::string& vek, const std::string& work,
+                 const std::string& tempFolder, OpeningLocks& locks, TempFolderRemover& remover, char* pErrorCode,
+                 const std::source_location& where = std::source_location::current()) {
+  if (!MakeTempFolder(work, tempFolder, locks.folder)) {
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake,
+                      "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）", where);
+  }
+  remover.Arm();
+  if (!vekExists) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath, where);
+  if (!CZkUtilities::IsExistFile(work)) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath, where);
+  // Read in several steps: no change of the file may come between them.
+  locks.vek = CZkUtilities::LockVekFile(vek, false);
+  if (!locks.vek) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead, where);
+  return 1;
+}
+
+// The first steps of every rewrite: the estimate file there and locked for the change. Failures are logged as at
+// where.
+int BeginChange(const CZkLogFrame& frame, bool vekExists, const std::string& vek,
+                std::unique_ptr<platform::FileLock>& lock, char* pErrorCode,
+                const std::source_location& where = std::source_location::current()) {
+  if (!vekExists) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath, where);
+  lock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
+  if (!lock) return frame.Fail(where);
   return 1;
 }
 
@@ -153,183 +202,159 @@ CZkVekFileOperation::~CZkVekFileOperation() = default;
 // ---- Opening ----
 
 int CZkVekFileOperation::OpenVekFile(const char* pWorkPathName, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積保存ファイル展開";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("見積保存ファイル展開", "pWorkPathName->%s, pErrorCode->Address:%p",
+                               ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
   const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet =
       CZkUtilities::JoinPath(tempFolder, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
-  std::unique_ptr<platform::FileLock> folderLock;
-  if (!MakeTempFolder(work, tempFolder, folderLock)) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
-  }
+  OpeningLocks locks;
   TempFolderRemover remover(tempFolder);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
-  if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
-  // Read in several steps: no change of the file may come between them.
-  auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
-  if (!vekLock) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!BeginOpening(frame, m_bExist, m_strVekFileName, work, tempFolder, locks, remover, pErrorCode)) return 0;
   CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(tempFolder, "EstimateData*.cab"));
 
   ZK_LOG(2, "見積保存ファイルヘッダ部の読み込み");
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
-    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
   Model model;
-  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                      Model::kSectionHeaderData, Model::kSectionHistoryData));
-  HeaderData headerData{};
-  HeaderInfo headerInfo{};
-  HistoryData historyData{};
-  ZK_STEP(kTitle, model.ReadHeaderData(&headerData, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHeaderInfo(&headerInfo, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHistoryData(&historyData, pErrorCode));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHeaderData,
+                           Model::kSectionHistoryData)) {
+    return frame.Fail();
+  }
+  HeaderParts parts;
+  if (!CopyHeadersOut(model, parts, pErrorCode)) return frame.Fail();
   int count = 0;
-  ZK_STEP(kTitle, HistoryCountOf(model, count, pErrorCode));
+  if (!HistoryCountOf(model, count, pErrorCode)) return frame.Fail();
   const std::int64_t entriesSize = static_cast<std::int64_t>(Model::kHistoryInfoSize) * count;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, kHeadSize, entriesSize + Model::kEstimateData32Size, data)) {
-    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
-  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                      Model::kSectionHistoryInfo, Model::kSectionEstimateData32));
-  std::vector<HistoryInfo> entries;
-  ZK_STEP(kTitle, CopyEntriesOut(model, entries, pErrorCode));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHistoryInfo,
+                           Model::kSectionEstimateData32)) {
+    return frame.Fail();
+  }
+  if (!CopyEntriesOut(model, parts.entries, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> first32;
-  ZK_STEP(kTitle, ZkReadSized(first32, pErrorCode, [&](void* dest, int* size) {
-            return model.ReadEstimateData32(dest, size, pErrorCode);
-          }));
+  if (!ZkReadSized(first32, pErrorCode,
+                   [&](void* dest, int* size) { return model.ReadEstimateData32(dest, size, pErrorCode); })) {
+    return frame.Fail();
+  }
 
-  ZK_STEP(kTitle, WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode));
+  if (!WriteHeaderInis(work, parts, pErrorCode)) return frame.Fail();
 
   ZK_LOG(2, "ＣＡＢファイルの書き出し");
   ZK_LOG(3, "ＣＡＢファイル：%s", cabinet.c_str());
   if (!CZkUtilities::WriteBinaryData(cabinet, first32.data(), static_cast<std::int64_t>(first32.size())) ||
       !CZkUtilities::CopyFiles(kHeadSize + entriesSize + Model::kEstimateData32Size, m_strVekFileName, cabinet)) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, kTextCabinetWrite);
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake, kTextCabinetWrite);
   }
-  if (!UnpackAndClean(kTitle, work, cabinet, tempFolder, pErrorCode)) return 0;
+  if (!UnpackAndClean(frame, work, cabinet, tempFolder, pErrorCode)) return 0;
   remover.Disarm();
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVekFileOperation::OpenVekFileOld(const char* pWorkPathName, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積保存ファイル展開（旧方式）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("見積保存ファイル展開（旧方式）", "pWorkPathName->%s, pErrorCode->Address:%p",
+                               ZkText(pWorkPathName), static_cast<void*>(pErrorCode));
   const std::string work = CZkUtilities::NormalizePath(ZkText(pWorkPathName));
   const std::string tempFolder = CZkUtilities::JoinPath(work, "cabtemp");
   const std::string cabinet = CZkUtilities::JoinPath(tempFolder, "EstimateData.cab");
-  std::unique_ptr<platform::FileLock> folderLock;
-  if (!MakeTempFolder(work, tempFolder, folderLock)) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）");
-  }
+  OpeningLocks locks;
   TempFolderRemover remover(tempFolder);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
-  if (!CZkUtilities::IsExistFile(work)) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
-  // Read in several steps: no change of the file may come between them.
-  auto vekLock = CZkUtilities::LockVekFile(m_strVekFileName, false);
-  if (!vekLock) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!BeginOpening(frame, m_bExist, m_strVekFileName, work, tempFolder, locks, remover, pErrorCode)) return 0;
 
   std::vector<unsigned char> data;
-  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) {
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
+  }
   Model model;
-  ZK_STEP(kTitle, model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode));
+  if (!model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode)) return frame.Fail();
   std::vector<unsigned char>().swap(data);
-  HeaderData headerData{};
-  HeaderInfo headerInfo{};
-  HistoryData historyData{};
-  ZK_STEP(kTitle, model.ReadHeaderData(&headerData, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHeaderInfo(&headerInfo, pErrorCode));
-  ZK_STEP(kTitle, model.ReadHistoryData(&historyData, pErrorCode));
-  std::vector<HistoryInfo> entries;
-  ZK_STEP(kTitle, CopyEntriesOut(model, entries, pErrorCode));
+  HeaderParts parts;
+  if (!CopyHeadersOut(model, parts, pErrorCode)) return frame.Fail();
+  if (!CopyEntriesOut(model, parts.entries, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> archive;
-  ZK_STEP(kTitle, ZkReadSized(archive, pErrorCode, [&](void* dest, int* size) {
-            return model.ReadEstimateData(dest, size, pErrorCode);
-          }));
+  if (!ZkReadSized(archive, pErrorCode,
+                   [&](void* dest, int* size) { return model.ReadEstimateData(dest, size, pErrorCode); })) {
+    return frame.Fail();
+  }
 
-  ZK_STEP(kTitle, WriteHeaderInis(work, headerData, headerInfo, historyData, entries, pErrorCode));
+  if (!WriteHeaderInis(work, parts, pErrorCode)) return frame.Fail();
 
   ZK_LOG(2, "ＣＡＢファイルの書き出し");
   if (!CZkUtilities::WriteBinaryData(cabinet, archive.data(), static_cast<std::int64_t>(archive.size()))) {
-    ZK_FAIL(kTitle, zkerror::kTempFolderMake, kTextCabinetWrite);
+    return frame.Fail(pErrorCode, zkerror::kTempFolderMake, kTextCabinetWrite);
   }
   std::vector<unsigned char>().swap(archive);
-  if (!UnpackAndClean(kTitle, work, cabinet, tempFolder, pErrorCode)) return 0;
+  if (!UnpackAndClean(frame, work, cabinet, tempFolder, pErrorCode)) return 0;
   remover.Disarm();
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 // ---- History ----
 
 int CZkVekFileOperation::DeleteAllHistory(char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴情報一括削除";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
-  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  ZK_STEP(kTitle, lock != nullptr);
+  CZkLogFrame frame = ZK_FRAME("履歴情報一括削除", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
+  std::unique_ptr<platform::FileLock> lock;
+  if (!BeginChange(frame, m_bExist, m_strVekFileName, lock, pErrorCode)) return 0;
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
-    ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
   Model model;
-  ZK_STEP(kTitle, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                      Model::kSectionHeaderData, Model::kSectionHistoryData));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHeaderData,
+                           Model::kSectionHistoryData)) {
+    return frame.Fail();
+  }
   int count = 0;
-  ZK_STEP(kTitle, HistoryCountOf(model, count, pErrorCode));
+  if (!HistoryCountOf(model, count, pErrorCode)) return frame.Fail();
   const std::int64_t archiveStart = kHeadSize + static_cast<std::int64_t>(Model::kHistoryInfoSize) * count;
-  ZK_STEP(kTitle, ClearHistory(model, pErrorCode));
-  ZK_STEP(kTitle, model.CheckBufferInterrelation(pErrorCode));
+  if (!ClearHistory(model, pErrorCode)) return frame.Fail();
+  if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
   std::vector<unsigned char> head;
-  ZK_STEP(kTitle, Serialise(model, Model::kSectionHistoryData, head, pErrorCode));
+  if (!Serialise(model, Model::kSectionHistoryData, head, pErrorCode)) return frame.Fail();
 
   CZkVekFileReplace replace(m_strVekFileName);
-  ZK_STEP(kTitle, replace.MakeBackup(pErrorCode));
+  if (!replace.MakeBackup(pErrorCode)) return frame.Fail();
   // The old bytes are read through the backup's name, which holds them whatever happens to the estimate's.
   const std::string& source = replace.BackupFileName().empty() ? m_strVekFileName : replace.BackupFileName();
   std::int64_t oldSize = platform::FileSize(source);
-  if (oldSize < 0) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (oldSize < 0) return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   // A history block that the file does not hold whole is not the format: the archive would be lost.
-  if (oldSize < archiveStart) ZK_FAIL(kTitle, zkerror::kVekFileFormat, kTextFormat);
-  ZK_STEP(kTitle, replace.WriteNewFile(head.data(), static_cast<std::int64_t>(head.size()), source, archiveStart,
-                                       kHeadSize + (oldSize - archiveStart), pErrorCode));
-  ZK_STEP(kTitle, replace.Commit(pErrorCode));
-  ZK_LOG_OK(kTitle);
-  return 1;
+  if (oldSize < archiveStart) return frame.Fail(pErrorCode, zkerror::kVekFileFormat, kTextFormat);
+  if (!replace.WriteNewFile(head.data(), static_cast<std::int64_t>(head.size()), source, archiveStart,
+                            kHeadSize + (oldSize - archiveStart), pErrorCode)) {
+    return frame.Fail();
+  }
+  if (!replace.Commit(pErrorCode)) return frame.Fail();
+  return frame.Ok();
 }
 
 int CZkVekFileOperation::DeleteAllHistoryOld(char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴情報一括削除（旧方式）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kVekFileMissing, kTextVekPath);
-  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  ZK_STEP(kTitle, lock != nullptr);
+  CZkLogFrame frame = ZK_FRAME("履歴情報一括削除（旧方式）", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
+  std::unique_ptr<platform::FileLock> lock;
+  if (!BeginChange(frame, m_bExist, m_strVekFileName, lock, pErrorCode)) return 0;
   std::vector<unsigned char> data;
-  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) ZK_FAIL(kTitle, zkerror::kVekFileRead, kTextVekRead);
+  if (!CZkUtilities::ReadBinaryDataOld(m_strVekFileName, data)) {
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
+  }
   Model model;
-  ZK_STEP(kTitle, model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode));
+  if (!model.SettingBufferOld(data.data(), static_cast<int>(data.size()), pErrorCode)) return frame.Fail();
   std::vector<unsigned char>().swap(data);
-  ZK_STEP(kTitle, ClearHistory(model, pErrorCode));
-  ZK_STEP(kTitle, model.CheckBufferInterrelation(pErrorCode));
+  if (!ClearHistory(model, pErrorCode)) return frame.Fail();
+  if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
   std::vector<unsigned char> image;
-  ZK_STEP(kTitle, ZkReadSized(image, pErrorCode,
-                              [&](void* dest, int* size) { return model.ReadBufferAllOld(dest, size, pErrorCode); }));
+  if (!ZkReadSized(image, pErrorCode,
+                   [&](void* dest, int* size) { return model.ReadBufferAllOld(dest, size, pErrorCode); })) {
+    return frame.Fail();
+  }
   // A new file under a temporary name renamed over the old one: the only copy is never cut short.
   if (!platform::ReplaceFileAtomically(m_strVekFileName, image.data(), image.size())) {
-    ZK_FAIL(kTitle, zkerror::kVekFileWrite, kTextVekWrite);
+    return frame.Fail(pErrorCode, zkerror::kVekFileWrite, kTextVekWrite);
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 // ---- Agreed lock ----
@@ -344,30 +369,27 @@ int CZkVekFileOperation::ReleaseAgreed(const char* pPassword, int nReleaseMode, 
 
 int CZkVekFileOperation::RewriteAgreed(const char* title, const char* pPassword, bool agreed, int nReleaseMode,
                                        char* pErrorCode) {
-  ZK_LOG_TITLE(title);
-  if (agreed) {
-    ZK_LOG_PARAM("pPassword->%s, pErrorCode->Address:%p", ZkText(pPassword), static_cast<void*>(pErrorCode));
-  } else {
-    ZK_LOG_PARAM("pPassword->%s, nReleaseMode->%d, pErrorCode->Address:%p", ZkText(pPassword), nReleaseMode,
-                 static_cast<void*>(pErrorCode));
-  }
-  ZK_LOG_START(title);
+  CZkLogFrame frame = agreed ? ZK_FRAME(title, "pPassword->%s, pErrorCode->Address:%p", ZkText(pPassword),
+                                        static_cast<void*>(pErrorCode))
+                             : ZK_FRAME(title, "pPassword->%s, nReleaseMode->%d, pErrorCode->Address:%p",
+                                        ZkText(pPassword), nReleaseMode, static_cast<void*>(pErrorCode));
   const std::string password = ZkText(pPassword);
   if (password.size() > static_cast<std::size_t>(kAgreedPasswordLimit)) {
-    ZK_FAIL(title, zkerror::kAgreedPasswordLength, "協定済みパスワードの長さが制限を超えています");
+    return frame.Fail(pErrorCode, zkerror::kAgreedPasswordLength, "協定済みパスワードの長さが制限を超えています");
   }
-  if (!m_bExist) ZK_FAIL(title, zkerror::kVekFileMissing, kTextVekPath);
-  auto lock = CZkVekFileReplace::LockForChange(m_strVekFileName, pErrorCode);
-  ZK_STEP(title, lock != nullptr);
+  std::unique_ptr<platform::FileLock> lock;
+  if (!BeginChange(frame, m_bExist, m_strVekFileName, lock, pErrorCode)) return 0;
   std::vector<unsigned char> data;
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, kHeadSize, data)) {
-    ZK_FAIL(title, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
   Model model;
-  ZK_STEP(title, model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode,
-                                     Model::kSectionHeaderData, Model::kSectionHistoryData));
+  if (!model.SettingBuffer(data.data(), static_cast<int>(data.size()), pErrorCode, Model::kSectionHeaderData,
+                           Model::kSectionHistoryData)) {
+    return frame.Fail();
+  }
   HeaderInfo headerInfo{};
-  ZK_STEP(title, model.ReadHeaderInfo(&headerInfo, pErrorCode));
+  if (!model.ReadHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
   if (agreed) {
     headerInfo.Agreed = 1;
     std::memset(headerInfo.AgreedPassword, 0, sizeof headerInfo.AgreedPassword);
@@ -378,33 +400,34 @@ int CZkVekFileOperation::RewriteAgreed(const char* title, const char* pPassword,
     } else {
       std::string stored(headerInfo.AgreedPassword, strnlen(headerInfo.AgreedPassword, kAgreedPasswordLimit));
       if (!EqualsIgnoringAsciiCase(stored, password)) {
-        ZK_FAIL(title, zkerror::kAgreedPasswordMismatch, "指定された協定済み解除パスワードが不正です");
+        return frame.Fail(pErrorCode, zkerror::kAgreedPasswordMismatch, "指定された協定済み解除パスワードが不正です");
       }
     }
     headerInfo.Agreed = 0;
     std::memset(headerInfo.AgreedPassword, 0, sizeof headerInfo.AgreedPassword);
   }
-  ZK_STEP(title, model.ReplaceHeaderInfo(&headerInfo, pErrorCode));
+  if (!model.ReplaceHeaderInfo(&headerInfo, pErrorCode)) return frame.Fail();
 
   // The entries, so that the consistency check counts them. Without entries nothing is read: a read of
   // length 0 would take the whole archive.
   int count = 0;
-  ZK_STEP(title, HistoryCountOf(model, count, pErrorCode));
+  if (!HistoryCountOf(model, count, pErrorCode)) return frame.Fail();
   std::vector<unsigned char> entries;
   if (count > 0 &&
       !CZkUtilities::ReadBinaryData(m_strVekFileName, Model::kHistoryInfoOffset,
                                     static_cast<std::int64_t>(Model::kHistoryInfoSize) * count, entries)) {
-    ZK_FAIL(title, zkerror::kVekFileRead, kTextVekRead);
+    return frame.Fail(pErrorCode, zkerror::kVekFileRead, kTextVekRead);
   }
-  ZK_STEP(title, model.SettingBuffer(entries.data(), static_cast<int>(entries.size()), pErrorCode,
-                                     Model::kSectionHistoryInfo, Model::kSectionHistoryInfo));
-  ZK_STEP(title, model.CheckBufferInterrelation(pErrorCode));
+  if (!model.SettingBuffer(entries.data(), static_cast<int>(entries.size()), pErrorCode, Model::kSectionHistoryInfo,
+                           Model::kSectionHistoryInfo)) {
+    return frame.Fail();
+  }
+  if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
   std::vector<unsigned char> head;
-  ZK_STEP(title, Serialise(model, Model::kSectionHeaderInfo, head, pErrorCode));
+  if (!Serialise(model, Model::kSectionHeaderInfo, head, pErrorCode)) return frame.Fail();
   // In place: the history and the archive behind the first 321 bytes are not touched.
   if (!CZkUtilities::OverwriteBinaryData(m_strVekFileName, head.data(), kHeadWithInfoSize)) {
-    ZK_FAIL(title, zkerror::kVekFileWrite, kTextVekWrite);
+    return frame.Fail(pErrorCode, zkerror::kVekFileWrite, kTextVekWrite);
   }
-  ZK_LOG_OK(title);
-  return 1;
+  return frame.Ok();
 }

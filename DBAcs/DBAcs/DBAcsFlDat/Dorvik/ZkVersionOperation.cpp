@@ -7,6 +7,7 @@
 #include "ZkDBAccess.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
+#include "ZkLogFrame.h"
 #include "ZkSettings.h"
 #include "ZkUtilities.h"
 
@@ -52,17 +53,20 @@ const char* DefaultDBFileName(int nDBId) {
   }
 }
 
-}  // namespace
-
-// A checker function that is missing: E02000002, the operation's abnormal end.
-#define ZK_CHECKER_FUNCTION(var, type, name)                                                   \
-  auto var = reinterpret_cast<type>(platform::GetFunction(hChecker, name));                   \
-  if (!var) {                                                                                  \
-    ZkSetErrorCode(pErrorCode, zkerror::kLibraryFunction);                                     \
-    ZK_LOG(0, kTextFunctionMissing, zkerror::kLibraryFunction, kCheckerName, name);            \
-    ZK_LOG_NG(kTitle);                                                                         \
-    return 0;                                                                                  \
+// A function of the checker; null when it is missing, with E02000002 written and logged as at where.
+template <class Function>
+Function CheckerFunction(platform::ModuleHandle hChecker, const char* name, char* pErrorCode,
+                         const std::source_location& where = std::source_location::current()) {
+  auto f = reinterpret_cast<Function>(platform::GetFunction(hChecker, name));
+  if (!f) {
+    ZkSetErrorCode(pErrorCode, zkerror::kLibraryFunction);
+    CZkLog::Write(0, where.file_name(), where.function_name(), static_cast<int>(where.line()), kTextFunctionMissing,
+                  zkerror::kLibraryFunction, CZkVersionOperation::kCheckerName, name);
   }
+  return f;
+}
+
+}  // namespace
 
 CZkVersionOperation::CZkVersionOperation(const char* pWorkPathName, const char* pLogFilePath)
     : m_strWorkPathName(CZkUtilities::NormalizePath(ZkText(pWorkPathName))),
@@ -76,24 +80,19 @@ CZkVersionOperation::CZkVersionOperation(const char* pWorkPathName, const char* 
 CZkVersionOperation::~CZkVersionOperation() = default;
 
 int CZkVersionOperation::CheckVersion(char* pErrorCode) {
-  static constexpr char kTitle[] = "DBバージョンチェック";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("DBバージョンチェック", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
 
   CZkWorkFolderAccess access(m_strWorkPathName.c_str());
   if (!access.ReadDBInfoINI(&m_DBFileNames, pErrorCode)) {
     ZK_LOG(0, "見積管理ファイルINI読み込み中にエラーが発生しました");
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
 
   platform::ModuleHandle checker = platform::LoadModule(kCheckerName);
   if (!checker) {
     // A system without the checker has nothing to convert.
     ZK_LOG(2, "%sが見つかりませんでした", kCheckerName);
-    ZK_LOG_OK(kTitle);
-    return 1;
+    return frame.Ok();
   }
 
   for (int id : {ZK_DBID_IF, ZK_DBID_EM, ZK_DBID_IG}) {
@@ -102,77 +101,68 @@ int CZkVersionOperation::CheckVersion(char* pErrorCode) {
       ZkSetErrorCode(pErrorCode, zkerror::kVersionCheck);
       ZK_LOG(0, "[%s]%sのバージョンアップに失敗しました", zkerror::kVersionCheck, DefaultDBFileName(id));
       platform::FreeModule(checker);
-      ZK_LOG_NG(kTitle);
-      return 0;
+      return frame.Fail();
     }
   }
 
   if (!platform::FreeModule(checker)) {
     ZkSetErrorCode(pErrorCode, zkerror::kLibraryUnload);
     ZK_LOG(0, kTextUnloadFailed, zkerror::kLibraryUnload, kCheckerName);
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVersionOperation::CheckVersionDB(int nDBId, platform::ModuleHandle hChecker, char* pErrorCode) {
-  static constexpr char kTitle[] = "各DBのバージョンをチェック";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("nDBId->%d, hChecker->Address:%p, pErrorCode->Address:%p", nDBId, hChecker,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("各DBのバージョンをチェック", "nDBId->%d, hChecker->Address:%p, pErrorCode->Address:%p",
+                               nDBId, hChecker, static_cast<void*>(pErrorCode));
 
-  ZK_CHECKER_FUNCTION(checkDBVer, CheckDBVerFunction, kCheckDBVer);
+  auto checkDBVer = CheckerFunction<CheckDBVerFunction>(hChecker, kCheckDBVer, pErrorCode);
+  if (!checkDBVer) return frame.Fail();
   int count = checkDBVer(m_strWorkPathName.c_str(), nDBId);
   ZK_LOG(3, "変換SQL文の数：%d", count);
   if (count <= 0) {
-    ZK_LOG_OK(kTitle);
-    return 1;
+    return frame.Ok();
   }
 
-  ZK_CHECKER_FUNCTION(getConvertSQL, GetConvertSQLFunction, kGetConvertSQL);
+  auto getConvertSQL = CheckerFunction<GetConvertSQLFunction>(hChecker, kGetConvertSQL, pErrorCode);
+  if (!getConvertSQL) return frame.Fail();
   if (count > kMaxStatements) {
-    ZK_FAIL(kTitle, zkerror::kVersionCheck, "変換SQL文の数が上限を超えています");
+    return frame.Fail(pErrorCode, zkerror::kVersionCheck, "変換SQL文の数が上限を超えています");
   }
   std::vector<char> block;
   try {
     block.assign(static_cast<std::size_t>(count) * kStatementSize, '\0');
   } catch (const std::bad_alloc&) {
-    ZK_FAIL(kTitle, zkerror::kNoMemory, "変換SQL文の領域を確保できません");
+    return frame.Fail(pErrorCode, zkerror::kNoMemory, "変換SQL文の領域を確保できません");
   }
   if (getConvertSQL(nDBId, block.data(), count) != 1) {
     ZkSetErrorCode(pErrorCode, zkerror::kVersionCheck);
     ZK_LOG(0, kTextFunctionFailed, zkerror::kVersionCheck, kCheckerName, kGetConvertSQL);
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
   // A slot the checker filled to its end still ends within it.
   for (int i = 0; i < count; ++i) block[static_cast<std::size_t>(i) * kStatementSize + kStatementSize - 1] = '\0';
 
   if (!ExecuteSQL(block.data(), count, nDBId, pErrorCode)) {
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
 
-  ZK_CHECKER_FUNCTION(writeDBVersionINI, WriteDBVersionINIFunction, kWriteDBVersionINI);
+  auto writeDBVersionINI = CheckerFunction<WriteDBVersionINIFunction>(hChecker, kWriteDBVersionINI, pErrorCode);
+  if (!writeDBVersionINI) return frame.Fail();
   if (writeDBVersionINI(m_strWorkPathName.c_str(), nDBId) != 1) {
     ZkSetErrorCode(pErrorCode, zkerror::kVersionCheck);
     ZK_LOG(0, kTextFunctionFailed, zkerror::kVersionCheck, kCheckerName, kWriteDBVersionINI);
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkVersionOperation::ExecuteSQL(const char* pStatement, int count, int nDBId, char* pErrorCode) {
-  static constexpr char kTitle[] = "SQL文実行";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pStatement->Address:%p, count->%d, nDBId->%d, pErrorCode->Address:%p",
-               static_cast<const void*>(pStatement), count, nDBId, static_cast<void*>(pErrorCode));
-  ZK_LOG(2, "SQL文実行開始(DB-ID : %d)", nDBId);
+  CZkLogFrame frame =
+      ZK_FRAME_WITH_SUFFIX("SQL文実行", "(DB-ID : " + std::to_string(nDBId) + ")",
+                           "pStatement->Address:%p, count->%d, nDBId->%d, pErrorCode->Address:%p",
+                           static_cast<const void*>(pStatement), count, nDBId, static_cast<void*>(pErrorCode));
 
   const char* name = "";
   switch (nDBId) {
@@ -201,9 +191,7 @@ int CZkVersionOperation::ExecuteSQL(const char* pStatement, int count, int nDBId
       },
       pErrorCode);
   if (result != 1) {
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG(2, "SQL文実行終了(DB-ID : %d)", nDBId);
-  return 1;
+  return frame.End(1);
 }

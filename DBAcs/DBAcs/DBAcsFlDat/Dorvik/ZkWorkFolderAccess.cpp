@@ -14,6 +14,7 @@
 #include "Dorvik.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
+#include "ZkLogFrame.h"
 #include "ZkUtilities.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -357,12 +358,9 @@ std::string CZkWorkFolderAccess::IniPath(const char* name) const {
 }
 
 int CZkWorkFolderAccess::ReadDatabaseNames(std::string names[3], char* pErrorCode) {
-  static constexpr char kTitle[] = "見積管理INI読み込み";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pWorkPathName->%s, pErrorCode->Address:%p", m_strWorkPathName.c_str(),
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  CZkLogFrame frame = ZK_FRAME("見積管理INI読み込み", "pWorkPathName->%s, pErrorCode->Address:%p",
+                               m_strWorkPathName.c_str(), static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   platform::IniDocument doc;
   switch (LoadIni(IniPath(kDBInfoIniName), kDBInfoSignature, doc)) {
     case IniState::Missing:
@@ -370,10 +368,9 @@ int CZkWorkFolderAccess::ReadDatabaseNames(std::string names[3], char* pErrorCod
       names[0] = kDefaultInformationDB;
       names[1] = kDefaultEstimateDB;
       names[2] = kDefaultImageDB;
-      ZK_LOG_OK(kTitle);
-      return 1;
+      return frame.Ok();
     case IniState::OtherFormat:
-      ZK_FAIL(kTitle, zkerror::kDBInfoIniFormat, kTextDBInfoFormat);
+      return frame.Fail(pErrorCode, zkerror::kDBInfoIniFormat, kTextDBInfoFormat);
     case IniState::Loaded:
       break;
   }
@@ -381,8 +378,7 @@ int CZkWorkFolderAccess::ReadDatabaseNames(std::string names[3], char* pErrorCod
     names[i] = GetValue(doc, kDBInfoSection, kDBInfoKeys[i], kDBNameWidth);
     ZK_LOG(3, "%s=%s", kDBInfoKeys[i], names[i].c_str());
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkWorkFolderAccess::ReadDBInfoINI(void* pDest, char* pErrorCode) {
@@ -411,12 +407,10 @@ int CZkWorkFolderAccess::ReadDBInfoINI(ZkDatabaseFileNames* pDest, char* pErrorC
 }
 
 int CZkWorkFolderAccess::WriteDBInfoINI(const void* pSource, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積管理INI書き込み";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
-  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  CZkLogFrame frame = ZK_FRAME("見積管理INI書き込み", "pSource->Address:%p, pErrorCode->Address:%p", pSource,
+                               static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
+  if (!pSource) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextNoRecord);
   const auto* source = static_cast<const LatestDatabaseFile*>(pSource);
   const char* fields[3] = {source->InformationDB, source->EstimateDB, source->ImageDB};
   platform::IniDocument doc = NewIni(kDBInfoSignature);
@@ -425,28 +419,26 @@ int CZkWorkFolderAccess::WriteDBInfoINI(const void* pSource, char* pErrorCode) {
             Protect(WithoutLineEnds(std::string(fields[i], strnlen(fields[i], kDBNameWidth)))));
   }
   ZK_LOG(2, "見積管理ファイルINIの書き込み");
-  if (!ReplaceIni(IniPath(kDBInfoIniName), doc)) ZK_FAIL(kTitle, zkerror::kDBInfoIniDelete, kTextDBInfoDelete);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  if (!ReplaceIni(IniPath(kDBInfoIniName), doc)) {
+    return frame.Fail(pErrorCode, zkerror::kDBInfoIniDelete, kTextDBInfoDelete);
+  }
+  return frame.Ok();
 }
 
 int CZkWorkFolderAccess::ReadFileHeaderINI(void* pFileHeaderData, void* pFileHeaderInfo, char* pErrorCode) {
-  static constexpr char kTitle[] = "ファイルヘッダ部INI読み込み";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pFileHeaderData->Address:%p, pFileHeaderInfo->Address:%p, pErrorCode->Address:%p",
-               pFileHeaderData, pFileHeaderInfo, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  CZkLogFrame frame = ZK_FRAME("ファイルヘッダ部INI読み込み",
+                               "pFileHeaderData->Address:%p, pFileHeaderInfo->Address:%p, pErrorCode->Address:%p",
+                               pFileHeaderData, pFileHeaderInfo, static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   platform::IniDocument doc;
   switch (LoadIni(IniPath(kHeaderIniName), kHeaderSignature, doc)) {
     case IniState::Missing:
       // Only missing: callers take this as "nothing to read".
       ZK_LOG(2, "%s", kTextHeaderMissing);
       ZkSetErrorCode(pErrorCode, zkerror::kHeaderIniMissing);
-      ZK_LOG_END(kTitle);
-      return 0;
+      return frame.End(0);
     case IniState::OtherFormat:
-      ZK_FAIL(kTitle, zkerror::kHeaderIniFormat, kTextHeaderFormat);
+      return frame.Fail(pErrorCode, zkerror::kHeaderIniFormat, kTextHeaderFormat);
     case IniState::Loaded:
       break;
   }
@@ -456,46 +448,42 @@ int CZkWorkFolderAccess::ReadFileHeaderINI(void* pFileHeaderData, void* pFileHea
   ReadFields(doc, "HeaderInfo", kHeaderInfoFields, info);
   if (pFileHeaderData) std::memcpy(pFileHeaderData, data, sizeof data);
   if (pFileHeaderInfo) std::memcpy(pFileHeaderInfo, info, sizeof info);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkWorkFolderAccess::WriteFileHeaderINI(const void* pFileHeaderData, const void* pFileHeaderInfo,
                                             char* pErrorCode) {
-  static constexpr char kTitle[] = "ファイルヘッダ部INI書き込み";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pFileHeaderData->Address:%p, pFileHeaderInfo->Address:%p, pErrorCode->Address:%p",
-               pFileHeaderData, pFileHeaderInfo, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
-  if (!pFileHeaderData || !pFileHeaderInfo) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  CZkLogFrame frame = ZK_FRAME("ファイルヘッダ部INI書き込み",
+                               "pFileHeaderData->Address:%p, pFileHeaderInfo->Address:%p, pErrorCode->Address:%p",
+                               pFileHeaderData, pFileHeaderInfo, static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
+  if (!pFileHeaderData || !pFileHeaderInfo) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextNoRecord);
   platform::IniDocument doc = NewIni(kHeaderSignature);
   if (!WriteFields(doc, "HeaderData", kHeaderDataFields, Bytes(pFileHeaderData)) ||
       !WriteFields(doc, "HeaderInfo", kHeaderInfoFields, Bytes(pFileHeaderInfo))) {
-    ZK_FAIL(kTitle, zkerror::kHeaderIniDelete, kTextHeaderDelete);
+    return frame.Fail(pErrorCode, zkerror::kHeaderIniDelete, kTextHeaderDelete);
   }
   ZK_LOG(2, "ファイルヘッダ部INIの書き込み");
-  if (!ReplaceIni(IniPath(kHeaderIniName), doc)) ZK_FAIL(kTitle, zkerror::kHeaderIniDelete, kTextHeaderDelete);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  if (!ReplaceIni(IniPath(kHeaderIniName), doc)) {
+    return frame.Fail(pErrorCode, zkerror::kHeaderIniDelete, kTextHeaderDelete);
+  }
+  return frame.Ok();
 }
 
 int CZkWorkFolderAccess::ReadFileHistoryINI(void* pFileHistoryData, void* pFileHistoryInfo, int* pHistoryCount,
                                             char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴部INI読み込み";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pFileHistoryData->Address:%p, pFileHistoryInfo->Address:%p, *pHistoryCount->%d, "
+  CZkLogFrame frame =
+      ZK_FRAME("履歴部INI読み込み",
+               "pFileHistoryData->Address:%p, pFileHistoryInfo->Address:%p, *pHistoryCount->%d, "
                "pErrorCode->Address:%p",
-               pFileHistoryData, pFileHistoryInfo, pHistoryCount ? *pHistoryCount : 0,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+               pFileHistoryData, pFileHistoryInfo, pHistoryCount ? *pHistoryCount : 0, static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   platform::IniDocument doc;
   switch (LoadIni(IniPath(kHistoryIniName), kHistorySignature, doc)) {
     case IniState::Missing:
-      ZK_FAIL(kTitle, zkerror::kHistoryIniMissing, kTextHistoryMissing);
+      return frame.Fail(pErrorCode, zkerror::kHistoryIniMissing, kTextHistoryMissing);
     case IniState::OtherFormat:
-      ZK_FAIL(kTitle, zkerror::kHistoryIniFormat, kTextHistoryFormat);
+      return frame.Fail(pErrorCode, zkerror::kHistoryIniFormat, kTextHistoryFormat);
     case IniState::Loaded:
       break;
   }
@@ -503,16 +491,15 @@ int CZkWorkFolderAccess::ReadFileHistoryINI(void* pFileHistoryData, void* pFileH
   ReadFields(doc, "HistoryData", kHistoryDataFields, data);
   int count = Load<std::int16_t>(data, offsetof(HistoryData, HistoryInfoCount));
   // A negative count is a damaged file, never a size.
-  if (count < 0) ZK_FAIL(kTitle, zkerror::kHistoryIniFormat, kTextHistoryFormat);
+  if (count < 0) return frame.Fail(pErrorCode, zkerror::kHistoryIniFormat, kTextHistoryFormat);
   if (pFileHistoryData) std::memcpy(pFileHistoryData, data, sizeof data);
   if (!pFileHistoryInfo && pHistoryCount && *pHistoryCount == 0) {
     *pHistoryCount = count;
     ZK_LOG(3, "履歴件数=%d", count);
-    ZK_LOG_OK(kTitle);
-    return 1;
+    return frame.Ok();
   }
   if (!pHistoryCount || *pHistoryCount != count || (!pFileHistoryInfo && count > 0)) {
-    ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextCountMismatch);
+    return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextCountMismatch);
   }
   std::vector<unsigned char> entries(sizeof(HistoryInfo) * static_cast<std::size_t>(count), 0);
   for (int i = 0; i < count; ++i) {
@@ -520,21 +507,18 @@ int CZkWorkFolderAccess::ReadFileHistoryINI(void* pFileHistoryData, void* pFileH
                entries.data() + sizeof(HistoryInfo) * static_cast<std::size_t>(i));
   }
   if (count > 0) std::memcpy(pFileHistoryInfo, entries.data(), entries.size());
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkWorkFolderAccess::WriteFileHistoryINI(const void* pFileHistoryData, const void* pFileHistoryInfo,
                                              int nHistoryCount, char* pErrorCode) {
-  static constexpr char kTitle[] = "履歴部INI書き込み";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pFileHistoryData->Address:%p, pFileHistoryInfo->Address:%p, nHistoryCount->%d, "
-               "pErrorCode->Address:%p",
-               pFileHistoryData, pFileHistoryInfo, nHistoryCount, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  CZkLogFrame frame = ZK_FRAME("履歴部INI書き込み",
+                               "pFileHistoryData->Address:%p, pFileHistoryInfo->Address:%p, nHistoryCount->%d, "
+                               "pErrorCode->Address:%p",
+                               pFileHistoryData, pFileHistoryInfo, nHistoryCount, static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   if (!pFileHistoryData || nHistoryCount < 0 || (nHistoryCount > 0 && !pFileHistoryInfo)) {
-    ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+    return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextNoRecord);
   }
   platform::IniDocument doc = NewIni(kHistorySignature);
   bool ok = WriteFields(doc, "HistoryData", kHistoryDataFields, Bytes(pFileHistoryData));
@@ -542,9 +526,10 @@ int CZkWorkFolderAccess::WriteFileHistoryINI(const void* pFileHistoryData, const
     ok = WriteFields(doc, kHistoryInfoSection + std::to_string(i + 1), kHistoryInfoFields,
                      Bytes(pFileHistoryInfo) + sizeof(HistoryInfo) * static_cast<std::size_t>(i));
   }
-  if (!ok) ZK_FAIL(kTitle, zkerror::kHistoryIniDelete, kTextHistoryDelete);
+  if (!ok) return frame.Fail(pErrorCode, zkerror::kHistoryIniDelete, kTextHistoryDelete);
   ZK_LOG(2, "履歴部INIの書き込み");
-  if (!ReplaceIni(IniPath(kHistoryIniName), doc)) ZK_FAIL(kTitle, zkerror::kHistoryIniDelete, kTextHistoryDelete);
-  ZK_LOG_OK(kTitle);
-  return 1;
+  if (!ReplaceIni(IniPath(kHistoryIniName), doc)) {
+    return frame.Fail(pErrorCode, zkerror::kHistoryIniDelete, kTextHistoryDelete);
+  }
+  return frame.Ok();
 }

@@ -16,6 +16,7 @@
 #include "Dorvik.h"
 #include "ZkErrorCode.h"
 #include "ZkLog.h"
+#include "ZkLogFrame.h"
 #include "ZkOperationSteps.h"
 #include "ZkSettings.h"
 #include "ZkSizeQuery.h"
@@ -131,25 +132,25 @@ int CZkWorkFolderOperation::SettingFileHistoryData(void* pFileHistoryData, void*
   return 1;
 }
 
-int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileHeader, int nSaveMode,
-                                        const void* pNewFileHistory, const std::string& cabinet,
-                                        SaveRecords& r, char* pErrorCode) {
-  if (!m_bExist) ZK_FAIL(title, zkerror::kWorkPath, kTextWorkPath);
+int CZkWorkFolderOperation::PrepareSave(const CZkLogFrame& frame, const void* pNewFileHeader, int nSaveMode,
+                                        const void* pNewFileHistory, const std::string& cabinet, SaveRecords& r,
+                                        char* pErrorCode) {
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   // One save or opening at a time in a work folder.
   r.folderLock = CZkUtilities::LockWorkFolder(m_strWorkPathName);
-  if (!r.folderLock) ZK_FAIL(title, zkerror::kCompress, kTextCompress);
+  if (!r.folderLock) return frame.Fail(pErrorCode, zkerror::kCompress, kTextCompress);
   const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
   const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
 
   ZK_LOG(2, "過去のファイルヘッダ・履歴情報の取得");
   if (nSaveMode == 0 && CZkUtilities::IsExistFile(headerIni) && CZkUtilities::IsExistFile(historyIni)) {
     CZkWorkFolderAccess access(m_strWorkPathName.c_str());
-    ZK_STEP(title, access.ReadFileHeaderINI(&r.pastHeaderData, &r.pastHeaderInfo, pErrorCode));
+    if (!access.ReadFileHeaderINI(&r.pastHeaderData, &r.pastHeaderInfo, pErrorCode)) return frame.Fail();
     int count = 0;
-    ZK_STEP(title, access.ReadFileHistoryINI(&r.pastHistoryData, nullptr, &count, pErrorCode));
+    if (!access.ReadFileHistoryINI(&r.pastHistoryData, nullptr, &count, pErrorCode)) return frame.Fail();
     if (count > 0) {
       r.pastEntries.assign(static_cast<std::size_t>(count), HistoryInfo{});
-      ZK_STEP(title, access.ReadFileHistoryINI(&r.pastHistoryData, r.pastEntries.data(), &count, pErrorCode));
+      if (!access.ReadFileHistoryINI(&r.pastHistoryData, r.pastEntries.data(), &count, pErrorCode)) return frame.Fail();
     }
   } else {
     ZK_LOG(3, "新規の見積として保存する");
@@ -167,11 +168,12 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
   ZK_LOG(2, "古いＣＡＢファイルの削除");
   CZkUtilities::DeleteFiles(CZkUtilities::JoinPath(m_strWorkPathName, "EstimateData*.cab"));
   if (!CZkUtilities::DeleteTempCabinetFiles(CZkUtilities::JoinPath(m_strWorkPathName, "TEMP*.CAB"))) {
-    ZK_FAIL(title, zkerror::kCompress, kTextCompress);
+    return frame.Fail(pErrorCode, zkerror::kCompress, kTextCompress);
   }
   const std::string tempFolder = CZkUtilities::JoinPath(m_strWorkPathName, "cabtemp");
   if (CZkUtilities::IsExistFile(tempFolder) && !CZkUtilities::ForceDeleteFolder(tempFolder)) {
-    ZK_FAIL(title, zkerror::kCompress, "ＣＡＢファイル圧縮処理中にエラーが発生しました（展開用一時フォルダ削除失敗）");
+    return frame.Fail(pErrorCode, zkerror::kCompress,
+                      "ＣＡＢファイル圧縮処理中にエラーが発生しました（展開用一時フォルダ削除失敗）");
   }
 
   ZK_LOG(2, "ＣＡＢファイル圧縮");
@@ -180,126 +182,127 @@ int CZkWorkFolderOperation::PrepareSave(const char* title, const void* pNewFileH
   // out of the cabinet by name, so that a save cut short at any point leaves a folder that saves the same.
   if (!CZkUtilities::CompressFile(CZkUtilities::JoinPath(m_strWorkPathName, "*"), cabinet,
                                   {CZkWorkFolderAccess::kHeaderIniName, CZkWorkFolderAccess::kHistoryIniName})) {
-    ZK_FAIL(title, zkerror::kCompress, kTextCompress);
+    return frame.Fail(pErrorCode, zkerror::kCompress, kTextCompress);
   }
   return 1;
 }
 
-int CZkWorkFolderOperation::FinishSave(const char* title, const std::string& cabinet, int nSaveMode,
-                                       char* pErrorCode) {
+int CZkWorkFolderOperation::FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode,
+                                       char* pErrorCode, const std::source_location& where) {
   ZK_LOG(2, "ＣＡＢファイルの削除");
-  if (!CZkUtilities::RemoveFile(cabinet)) ZK_FAIL(title, zkerror::kCabinetDelete, kTextCabinetDelete);
+  if (!CZkUtilities::RemoveFile(cabinet)) return frame.Fail(pErrorCode, zkerror::kCabinetDelete, kTextCabinetDelete);
   // An overwrite save leaves the work folder with the values it held before the save (its INI files were never
   // touched); any other save leaves it without them.
-  if (nSaveMode == 0) return 1;
+  if (nSaveMode == 0) return frame.Ok(where);
   ZK_LOG(2, "ファイルヘッダ部・履歴部INIファイルの削除");
   const std::string headerIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHeaderIniName);
   const std::string historyIni = CZkUtilities::JoinPath(m_strWorkPathName, CZkWorkFolderAccess::kHistoryIniName);
   if (CZkUtilities::IsExistFile(headerIni) && !CZkUtilities::RemoveFile(headerIni)) {
-    ZK_FAIL(title, zkerror::kHeaderIniDelete, "ファイルヘッダ部INIファイル削除中にエラーが発生しました");
+    return frame.Fail(pErrorCode, zkerror::kHeaderIniDelete, "ファイルヘッダ部INIファイル削除中にエラーが発生しました");
   }
   if (CZkUtilities::IsExistFile(historyIni) && !CZkUtilities::RemoveFile(historyIni)) {
-    ZK_FAIL(title, zkerror::kHistoryIniDelete, "履歴部INIファイル削除中にエラーが発生しました");
+    return frame.Fail(pErrorCode, zkerror::kHistoryIniDelete, "履歴部INIファイル削除中にエラーが発生しました");
   }
-  return 1;
+  return frame.Ok(where);
 }
 
 int CZkWorkFolderOperation::SaveVekFile(const char* pVekFileName, const void* pNewFileHeader, int nSaveMode,
                                         const void* pNewFileHistory, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積保存ファイル保存";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pVekFileName->%s, pNewFileHeader->Address:%p, nSaveMode->%d, pNewFileHistory->Address:%p, "
+  CZkLogFrame frame =
+      ZK_FRAME("見積保存ファイル保存",
+               "pVekFileName->%s, pNewFileHeader->Address:%p, nSaveMode->%d, pNewFileHistory->Address:%p, "
                "pErrorCode->Address:%p",
                ZkText(pVekFileName), pNewFileHeader, nSaveMode, pNewFileHistory, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
   const std::string vek = CZkUtilities::NormalizePath(ZkText(pVekFileName));
   const std::string cabinet =
       CZkUtilities::JoinPath(m_strWorkPathName, "EstimateData" + CZkUtilities::GetTimeStamp() + ".cab");
   SaveRecords records;
   CabinetRemover cabinetRemover(cabinet);
-  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
+  if (!PrepareSave(frame, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
 
   std::int64_t cabinetSize = platform::FileSize(cabinet);
   ZK_LOG(3, "ＣＡＢファイルサイズ：%lld", static_cast<long long>(cabinetSize));
-  if (cabinetSize < 0) ZK_FAIL(kTitle, zkerror::kCompress, kTextCompress);
+  if (cabinetSize < 0) return frame.Fail(pErrorCode, zkerror::kCompress, kTextCompress);
   if (CZkUtilities::IsExistFile(CZkUtilities::JoinPath(m_strWorkPathName, "TEMP2.cab"))) {
-    ZK_FAIL(kTitle, zkerror::kCompressSplit, "ＣＡＢファイル圧縮で分割ファイルが作成されました");
+    return frame.Fail(pErrorCode, zkerror::kCompressSplit, "ＣＡＢファイル圧縮で分割ファイルが作成されました");
   }
   std::vector<unsigned char> first32;
   if (!CZkUtilities::ReadBinaryData(cabinet, 0, Model::kEstimateData32Size, first32) ||
       first32.size() != static_cast<std::size_t>(Model::kEstimateData32Size)) {
-    ZK_FAIL(kTitle, zkerror::kCabinetRead, kTextCabinetRead);
+    return frame.Fail(pErrorCode, zkerror::kCabinetRead, kTextCabinetRead);
   }
 
   ZK_LOG(2, "見積保存ファイルヘッダ部の作成");
   const int count = static_cast<int>(records.entries.size());
   Model model;
-  ZK_STEP(kTitle, records.FillModel(model, pErrorCode));
-  ZK_STEP(kTitle, model.ReplaceEstimateData32(first32.data(), Model::kEstimateData32Size, pErrorCode));
-  ZK_STEP(kTitle, model.CheckBufferInterrelation(pErrorCode));
+  if (!records.FillModel(model, pErrorCode)) return frame.Fail();
+  if (!model.ReplaceEstimateData32(first32.data(), Model::kEstimateData32Size, pErrorCode)) return frame.Fail();
+  if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
   std::vector<unsigned char> head;
-  ZK_STEP(kTitle, ZkReadSized(head, pErrorCode, [&](void* dest, int* size) {
-            return model.ReadBuffer(dest, size, pErrorCode, Model::kSectionEstimateData32);
-          }));
+  if (!ZkReadSized(head, pErrorCode, [&](void* dest, int* size) {
+        return model.ReadBuffer(dest, size, pErrorCode, Model::kSectionEstimateData32);
+      })) {
+    return frame.Fail();
+  }
 
   ZK_LOG(2, "見積保存ファイルの書き出し");
   auto vekLock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
-  ZK_STEP(kTitle, vekLock != nullptr);
+  if (!vekLock) return frame.Fail();
   CZkVekFileReplace replace(vek);
-  ZK_STEP(kTitle, replace.MakeBackup(pErrorCode));
+  if (!replace.MakeBackup(pErrorCode)) return frame.Fail();
   const std::int64_t expected = Model::kHistoryInfoOffset +
                                 static_cast<std::int64_t>(Model::kHistoryInfoSize) * count + cabinetSize;
-  ZK_STEP(kTitle, replace.WriteNewFile(head.data(), static_cast<std::int64_t>(head.size()), cabinet, Model::kEstimateData32Size, expected,
-                                       pErrorCode));
-  ZK_STEP(kTitle, replace.Commit(pErrorCode));
+  if (!replace.WriteNewFile(head.data(), static_cast<std::int64_t>(head.size()), cabinet, Model::kEstimateData32Size,
+                            expected, pErrorCode)) {
+    return frame.Fail();
+  }
+  if (!replace.Commit(pErrorCode)) return frame.Fail();
   // From here on the new estimate file stands; what follows concerns the work folder only.
   cabinetRemover.Disarm();
-  if (!FinishSave(kTitle, cabinet, nSaveMode, pErrorCode)) return 0;
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return FinishSave(frame, cabinet, nSaveMode, pErrorCode);
 }
 
 int CZkWorkFolderOperation::SaveVekFileOld(const char* pVekFileName, const void* pNewFileHeader, int nSaveMode,
                                            const void* pNewFileHistory, char* pErrorCode) {
-  static constexpr char kTitle[] = "見積保存ファイル保存（旧方式）";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pVekFileName->%s, pNewFileHeader->Address:%p, nSaveMode->%d, pNewFileHistory->Address:%p, "
+  CZkLogFrame frame =
+      ZK_FRAME("見積保存ファイル保存（旧方式）",
+               "pVekFileName->%s, pNewFileHeader->Address:%p, nSaveMode->%d, pNewFileHistory->Address:%p, "
                "pErrorCode->Address:%p",
                ZkText(pVekFileName), pNewFileHeader, nSaveMode, pNewFileHistory, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
   const std::string vek = CZkUtilities::NormalizePath(ZkText(pVekFileName));
   const std::string cabinet = CZkUtilities::JoinPath(m_strWorkPathName, "EstimateData.cab");
   // A cabinet left by an earlier save would be packed while it is written anew.
   if (m_bExist && CZkUtilities::IsExistFile(cabinet)) CZkUtilities::RemoveFile(cabinet);
   SaveRecords records;
   CabinetRemover cabinetRemover(cabinet);
-  if (!PrepareSave(kTitle, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
+  if (!PrepareSave(frame, pNewFileHeader, nSaveMode, pNewFileHistory, cabinet, records, pErrorCode)) return 0;
 
   std::vector<unsigned char> data;
-  if (!CZkUtilities::ReadBinaryDataOld(cabinet, data)) ZK_FAIL(kTitle, zkerror::kCabinetRead, kTextCabinetRead);
+  if (!CZkUtilities::ReadBinaryDataOld(cabinet, data)) {
+    return frame.Fail(pErrorCode, zkerror::kCabinetRead, kTextCabinetRead);
+  }
   ZK_LOG(2, "見積保存ファイルイメージの作成");
   std::vector<unsigned char> image;
   {
     Model model;
-    ZK_STEP(kTitle, records.FillModel(model, pErrorCode));
-    ZK_STEP(kTitle, model.ReplaceEstimateData(data.data(), static_cast<int>(data.size()), pErrorCode));
+    if (!records.FillModel(model, pErrorCode)) return frame.Fail();
+    if (!model.ReplaceEstimateData(data.data(), static_cast<int>(data.size()), pErrorCode)) return frame.Fail();
     std::vector<unsigned char>().swap(data);
-    ZK_STEP(kTitle, model.CheckBufferInterrelation(pErrorCode));
-    ZK_STEP(kTitle, ZkReadSized(image, pErrorCode, [&](void* dest, int* size) {
-              return model.ReadBufferAllOld(dest, size, pErrorCode);
-            }));
+    if (!model.CheckBufferInterrelation(pErrorCode)) return frame.Fail();
+    if (!ZkReadSized(image, pErrorCode,
+                     [&](void* dest, int* size) { return model.ReadBufferAllOld(dest, size, pErrorCode); })) {
+      return frame.Fail();
+    }
   }
   // A new file renamed over the old one: the only copy is never cut short.
   ZK_LOG(2, "見積保存ファイルの書き出し");
   auto vekLock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
-  ZK_STEP(kTitle, vekLock != nullptr);
+  if (!vekLock) return frame.Fail();
   if (!platform::ReplaceFileAtomically(vek, image.data(), image.size())) {
-    ZK_FAIL(kTitle, zkerror::kVekFileWrite, "見積保存ファイル書き出し中にエラーが発生しました");
+    return frame.Fail(pErrorCode, zkerror::kVekFileWrite, "見積保存ファイル書き出し中にエラーが発生しました");
   }
   cabinetRemover.Disarm();
-  if (!FinishSave(kTitle, cabinet, nSaveMode, pErrorCode)) return 0;
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return FinishSave(frame, cabinet, nSaveMode, pErrorCode);
 }
 
 // ---- Hand-over files and image data ----
@@ -899,12 +902,10 @@ int ApplyFeedback(const ImageBackEnd& f, const std::string& imageFolder, const s
 // ---- Writers ----
 
 int CZkWorkFolderOperation::CreateMailLinkHeaderFile(const void* pSource, char* pErrorCode) {
-  static constexpr char kTitle[] = "ヴェクメール連携用（ヘッダ）INIファイル作成処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
-  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  CZkLogFrame frame = ZK_FRAME("ヴェクメール連携用（ヘッダ）INIファイル作成処理",
+                               "pSource->Address:%p, pErrorCode->Address:%p", pSource, static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
+  if (!pSource) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextNoRecord);
   const auto* record = static_cast<const unsigned char*>(pSource);
   platform::IniDocument doc;
   doc.Set(kGeneral, kSignatureKey, kMailHeaderSignature);
@@ -914,58 +915,51 @@ int CZkWorkFolderOperation::CreateMailLinkHeaderFile(const void* pSource, char* 
   ZK_LOG(2, "ヴェクメール連携用（ヘッダ）INIファイルの書き込み");
   switch (ReplaceIni(CZkUtilities::JoinPath(m_strWorkPathName, kMailHeaderIni), doc)) {
     case Replaced::NotWritable:
-      ZK_FAIL(kTitle, zkerror::kMailHeaderIniDelete, kTextMailHeaderDelete);
+      return frame.Fail(pErrorCode, zkerror::kMailHeaderIniDelete, kTextMailHeaderDelete);
     case Replaced::NotWritten:
-      ZK_FAIL(kTitle, zkerror::kMailHeaderIniDelete, kTextMailHeaderWrite);
+      return frame.Fail(pErrorCode, zkerror::kMailHeaderIniDelete, kTextMailHeaderWrite);
     case Replaced::Done:
       break;
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkWorkFolderOperation::CreateMailLinkImageFile(const void* pSource, int nCount, char* pErrorCode) {
-  static constexpr char kTitle[] = "ヴェクメール連携用（画像）INIファイル作成処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pSource->Address:%p, nCount->%d, pErrorCode->Address:%p", pSource, nCount,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
-  if (nCount > 0 && !pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  CZkLogFrame frame = ZK_FRAME("ヴェクメール連携用（画像）INIファイル作成処理",
+                               "pSource->Address:%p, nCount->%d, pErrorCode->Address:%p", pSource, nCount,
+                               static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
+  if (nCount > 0 && !pSource) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextNoRecord);
   platform::IniDocument doc = MailImageIni(static_cast<const MailLinkImageEntry*>(pSource), nCount);
   ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルの書き込み");
   switch (ReplaceIni(CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni), doc)) {
     case Replaced::NotWritable:
-      ZK_FAIL(kTitle, zkerror::kMailImageIniDelete, kTextMailImageDelete);
+      return frame.Fail(pErrorCode, zkerror::kMailImageIniDelete, kTextMailImageDelete);
     case Replaced::NotWritten:
-      ZK_FAIL(kTitle, zkerror::kMailImageIniDelete, kTextMailImageWrite);
+      return frame.Fail(pErrorCode, zkerror::kMailImageIniDelete, kTextMailImageWrite);
     case Replaced::Done:
       break;
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkWorkFolderOperation::CreateVistrelLinkFile(const char* pVekFileName, const void* pSource, char* pErrorCode) {
-  static constexpr char kTitle[] = "ヴィストレル連携用XMLファイル作成処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pVekFileName->%s, pSource->Address:%p, pErrorCode->Address:%p", ZkText(pVekFileName), pSource,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
-  if (!pSource) ZK_FAIL(kTitle, zkerror::kBufferSizeMismatch, kTextNoRecord);
+  CZkLogFrame frame =
+      ZK_FRAME("ヴィストレル連携用XMLファイル作成処理", "pVekFileName->%s, pSource->Address:%p, pErrorCode->Address:%p",
+               ZkText(pVekFileName), pSource, static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
+  if (!pSource) return frame.Fail(pErrorCode, zkerror::kBufferSizeMismatch, kTextNoRecord);
   std::string path = VistrelLinkFileName(pVekFileName);
   ZK_LOG(3, "%s", path.c_str());
   if (!CZkUtilities::MakeReplaceable(path)) {
-    ZK_FAIL(kTitle, zkerror::kVistrelLinkDelete, kTextVistrelDelete);
+    return frame.Fail(pErrorCode, zkerror::kVistrelLinkDelete, kTextVistrelDelete);
   }
   std::string text = VistrelLinkText(static_cast<const unsigned char*>(pSource));
   ZK_LOG(2, "ヴィストレル連携用XMLファイルの書き込み");
   if (!platform::ReplaceFileAtomically(path, text.data(), text.size())) {
-    ZK_FAIL(kTitle, zkerror::kVistrelLinkWrite, kTextVistrelWrite);
+    return frame.Fail(pErrorCode, zkerror::kVistrelLinkWrite, kTextVistrelWrite);
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 // ---- Paths ----
@@ -974,77 +968,66 @@ std::string CZkWorkFolderOperation::VistrelLinkFileName(const char* pVekFileName
   return CZkUtilities::JoinPath(m_strWorkPathName, CZkUtilities::GetFileName(ZkText(pVekFileName), 0) + ".xml");
 }
 
-int CZkWorkFolderOperation::DeliverPath(const char* title, const std::string& path, char* pBuffer, int* pByteSize,
-                                        char* pErrorCode) const {
-  if (!m_bExist) ZK_FAIL(title, zkerror::kWorkPath, kTextWorkPath);
+int CZkWorkFolderOperation::DeliverPath(const CZkLogFrame& frame, const std::string& path, char* pBuffer,
+                                        int* pByteSize, char* pErrorCode) const {
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   ZK_LOG(3, "%s", path.c_str());
   if (!ZkCopyTextOut(path, pBuffer, pByteSize, pErrorCode)) {
-    ZK_LOG_NG(title);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG_OK(title);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkWorkFolderOperation::GetImagePathName(char* pPathName, int* pByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "画像格納フォルダパス取得処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pPathName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pPathName),
-               pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame =
+      ZK_FRAME("画像格納フォルダパス取得処理", "pPathName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
+               static_cast<void*>(pPathName), pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
   std::string path = CZkUtilities::JoinPath(m_strWorkPathName, kImageFolder);
   if (m_bExist && !CZkUtilities::IsExistFile(path)) {
     ZK_LOG(2, "画像フォルダの作成");
-    if (!platform::MakeFolder(path)) ZK_FAIL(kTitle, zkerror::kImageFolderMake, kTextImageFolderMake);
+    if (!platform::MakeFolder(path)) return frame.Fail(pErrorCode, zkerror::kImageFolderMake, kTextImageFolderMake);
   }
-  return DeliverPath(kTitle, path, pPathName, pByteSize, pErrorCode);
+  return DeliverPath(frame, path, pPathName, pByteSize, pErrorCode);
 }
 
 int CZkWorkFolderOperation::GetMailLinkHeaderFileName(char* pFileName, int* pByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "ヴェクメール連携用（ヘッダ）INIファイルパス取得処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pFileName),
+  CZkLogFrame frame =
+      ZK_FRAME("ヴェクメール連携用（ヘッダ）INIファイルパス取得処理",
+               "pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pFileName),
                pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  return DeliverPath(kTitle, CZkUtilities::JoinPath(m_strWorkPathName, kMailHeaderIni), pFileName, pByteSize,
+  return DeliverPath(frame, CZkUtilities::JoinPath(m_strWorkPathName, kMailHeaderIni), pFileName, pByteSize,
                      pErrorCode);
 }
 
 int CZkWorkFolderOperation::GetMailLinkImageFileName(char* pFileName, int* pByteSize, char* pErrorCode) {
-  static constexpr char kTitle[] = "ヴェクメール連携用（画像）INIファイルパス取得処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pFileName),
+  CZkLogFrame frame =
+      ZK_FRAME("ヴェクメール連携用（画像）INIファイルパス取得処理",
+               "pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", static_cast<void*>(pFileName),
                pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  return DeliverPath(kTitle, CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni), pFileName, pByteSize,
-                     pErrorCode);
+  return DeliverPath(frame, CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni), pFileName, pByteSize, pErrorCode);
 }
 
 int CZkWorkFolderOperation::GetVistrelLinkFileName(const char* pVekFileName, char* pFileName, int* pByteSize,
                                                    char* pErrorCode) {
-  static constexpr char kTitle[] = "ヴィストレル連携用XMLファイルパス取得処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pVekFileName->%s, pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p",
-               ZkText(pVekFileName), static_cast<void*>(pFileName), pByteSize ? *pByteSize : 0,
-               static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  return DeliverPath(kTitle, VistrelLinkFileName(pVekFileName), pFileName, pByteSize, pErrorCode);
+  CZkLogFrame frame =
+      ZK_FRAME("ヴィストレル連携用XMLファイルパス取得処理",
+               "pVekFileName->%s, pFileName->Address:%p, *pByteSize->%d, pErrorCode->Address:%p", ZkText(pVekFileName),
+               static_cast<void*>(pFileName), pByteSize ? *pByteSize : 0, static_cast<void*>(pErrorCode));
+  return DeliverPath(frame, VistrelLinkFileName(pVekFileName), pFileName, pByteSize, pErrorCode);
 }
 
 // ---- Image data ----
 
 int CZkWorkFolderOperation::FeedbackMailLinkImageFile(const char* pDBFileName, char* pErrorCode) {
-  static constexpr char kTitle[] = "ヴェクメール連携用（画像）INIファイルのフィードバック処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pDBFileName->%s, pErrorCode->Address:%p", ZkText(pDBFileName), static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
-  if (!m_bExist) ZK_FAIL(kTitle, zkerror::kWorkPath, kTextWorkPath);
+  CZkLogFrame frame =
+      ZK_FRAME("ヴェクメール連携用（画像）INIファイルのフィードバック処理", "pDBFileName->%s, pErrorCode->Address:%p",
+               ZkText(pDBFileName), static_cast<void*>(pErrorCode));
+  if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kWorkPath, kTextWorkPath);
   std::string ini = CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni);
   std::string imageFolder = CZkUtilities::JoinPath(m_strWorkPathName, kImageFolder);
   if (!CZkUtilities::IsExistFile(ini)) {
     ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルが存在しない為、終了する");
-    ZK_LOG_OK(kTitle);
-    return 1;
+    return frame.Ok();
   }
 
   ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルの判定");
@@ -1056,11 +1039,10 @@ int CZkWorkFolderOperation::FeedbackMailLinkImageFile(const char* pDBFileName, c
   } catch (const std::bad_alloc&) {
     failure = {zkerror::kFeedbackNoMemory, kTextNoMemory};
   }
-  if (failure.code) ZK_FAIL(kTitle, failure.code, failure.text);
+  if (failure.code) return frame.Fail(pErrorCode, failure.code, failure.text);
   if (noChange) {
     ZK_LOG(2, "%s", kTextNoChange);
-    ZK_LOG_OK(kTitle);
-    return 1;
+    return frame.Ok();
   }
 
   ZK_LOG(2, "ＤＬＬ(%s)を、呼出側プロセスのアドレス空間内にマップ", kIgLibrary);
@@ -1068,8 +1050,7 @@ int CZkWorkFolderOperation::FeedbackMailLinkImageFile(const char* pDBFileName, c
   if (!module) {
     ZK_LOG(0, "ＤＬＬ(%s)のロードに失敗しました", kIgLibrary);
     ZkSetErrorCode(pErrorCode, zkerror::kLibraryLoad);
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
   int result = 0;
   ImageBackEnd f;
@@ -1103,24 +1084,18 @@ int CZkWorkFolderOperation::FeedbackMailLinkImageFile(const char* pDBFileName, c
     result = 0;
   }
   if (result != 1) {
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }
 
 int CZkWorkFolderOperation::DeleteAllImageData(char* pErrorCode) {
-  static constexpr char kTitle[] = "画像データ一括削除処理";
-  ZK_LOG_TITLE(kTitle);
-  ZK_LOG_PARAM("pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
-  ZK_LOG_START(kTitle);
+  CZkLogFrame frame = ZK_FRAME("画像データ一括削除処理", "pErrorCode->Address:%p", static_cast<void*>(pErrorCode));
   CZkWorkFolderAccess access(m_strWorkPathName.c_str());
   ZkDatabaseFileNames names{};
   if (!access.ReadDBInfoINI(&names, pErrorCode)) {
     ZK_LOG(0, "見積管理ファイルINI読み込み中にエラーが発生しました");
-    ZK_LOG_NG(kTitle);
-    return 0;
+    return frame.Fail();
   }
 
   ZK_LOG(2, "ファイルヘッダ部INIの画像枚数をクリア");
@@ -1128,13 +1103,11 @@ int CZkWorkFolderOperation::DeleteAllImageData(char* pErrorCode) {
     HeaderData data{};
     HeaderInfo info{};
     if (!access.ReadFileHeaderINI(&data, &info, pErrorCode)) {
-      ZK_LOG_NG(kTitle);
-      return 0;
+      return frame.Fail();
     }
     info.ImageCount = 0;
     if (!access.WriteFileHeaderINI(&data, &info, pErrorCode)) {
-      ZK_LOG_NG(kTitle);
-      return 0;
+      return frame.Fail();
     }
   } else {
     ZK_LOG(3, "ファイルヘッダ部INIが存在しません");
@@ -1143,8 +1116,7 @@ int CZkWorkFolderOperation::DeleteAllImageData(char* pErrorCode) {
   ZK_LOG(2, "ヴェクメール連携用（画像）INIファイルを初期化");
   if (CZkUtilities::IsExistFile(CZkUtilities::JoinPath(m_strWorkPathName, kMailImageIni))) {
     if (!CreateMailLinkImageFile(nullptr, 0, pErrorCode)) {
-      ZK_LOG_NG(kTitle);
-      return 0;
+      return frame.Fail();
     }
   } else {
     ZK_LOG(3, "ヴェクメール連携用（画像）INIファイルが存在しません");
@@ -1153,10 +1125,12 @@ int CZkWorkFolderOperation::DeleteAllImageData(char* pErrorCode) {
   ZK_LOG(2, "画像ＤＢファイルを削除");
   std::string dbName(names.ImageDB, strnlen(names.ImageDB, sizeof names.ImageDB));
   // The name comes from a file inside the estimate: it may name a file of the work folder only.
-  if (!dbName.empty() && !IsPlainFileName(dbName)) ZK_FAIL(kTitle, zkerror::kImageDBDelete, kTextImageDBName);
+  if (!dbName.empty() && !IsPlainFileName(dbName)) {
+    return frame.Fail(pErrorCode, zkerror::kImageDBDelete, kTextImageDBName);
+  }
   std::string db = CZkUtilities::JoinPath(m_strWorkPathName, dbName);
   if (!dbName.empty() && Exists(db)) {
-    if (!CZkUtilities::RemoveFile(db)) ZK_FAIL(kTitle, zkerror::kImageDBDelete, kTextImageDBDelete);
+    if (!CZkUtilities::RemoveFile(db)) return frame.Fail(pErrorCode, zkerror::kImageDBDelete, kTextImageDBDelete);
   } else {
     ZK_LOG(3, "画像ＤＢファイルが存在しません");
   }
@@ -1165,11 +1139,10 @@ int CZkWorkFolderOperation::DeleteAllImageData(char* pErrorCode) {
   std::string imageFolder = CZkUtilities::JoinPath(m_strWorkPathName, kImageFolder);
   if (Exists(imageFolder)) {
     if (!CZkUtilities::ForceDeleteFolder(imageFolder)) {
-      ZK_FAIL(kTitle, zkerror::kImageFolderDelete, kTextImageFolderDelete);
+      return frame.Fail(pErrorCode, zkerror::kImageFolderDelete, kTextImageFolderDelete);
     }
   } else {
     ZK_LOG(3, "画像フォルダが存在しません");
   }
-  ZK_LOG_OK(kTitle);
-  return 1;
+  return frame.Ok();
 }

@@ -2,7 +2,10 @@
 // behind the scrambled head of the estimate file). One object per exported call.
 #pragma once
 
+#include <source_location>
 #include <string>
+
+#include "ZkLogFrame.h"
 
 class CZkWorkFolderOperation {
  public:
@@ -34,10 +37,12 @@ class CZkWorkFolderOperation {
  private:
   struct SaveRecords;
   // Steps shared by both saves up to the packed cabinet.
-  int PrepareSave(const char* title, const void* pNewFileHeader, int nSaveMode, const void* pNewFileHistory,
+  int PrepareSave(const CZkLogFrame& frame, const void* pNewFileHeader, int nSaveMode, const void* pNewFileHistory,
                   const std::string& cabinet, SaveRecords& records, char* pErrorCode);
-  // After the estimate file has been replaced: the cabinet removed, and the INI files too unless nSaveMode is 0.
-  int FinishSave(const char* title, const std::string& cabinet, int nSaveMode, char* pErrorCode);
+  // After the estimate file has been replaced: the cabinet removed, and the INI files too unless nSaveMode is 0;
+  // then the normal end of the save, logged as at where (the save).
+  int FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode, char* pErrorCode,
+                 const std::source_location& where = std::source_location::current());
 
   // ---- Hand-over files and image data (ZkWorkFolderOperationLink.cpp) ----
  public:
@@ -60,7 +65,8 @@ class CZkWorkFolderOperation {
  private:
   std::string VistrelLinkFileName(const char* pVekFileName) const;
   // Ends a path query: the work folder must exist, then the path goes out by the size-query convention.
-  int DeliverPath(const char* title, const std::string& path, char* pBuffer, int* pByteSize, char* pErrorCode) const;
+  int DeliverPath(const CZkLogFrame& frame, const std::string& path, char* pBuffer, int* pByteSize,
+                  char* pErrorCode) const;
   // ---- end of hand-over files and image data ----
 
   std::string m_strWorkPathName;
