@@ -18,6 +18,7 @@
 #include "FileEntryList.h"
 #include "FormRules.h"
 #include "ImageBuffer.h"
+#include "QuillonLib.h"
 #include "UploadSet.h"
 #include "WorkingFolders.h"
 #include "platform/files.h"
@@ -206,7 +207,7 @@ class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
   void FatalError(const std::string& text);
 
   CQuillonCtrl* m_pCtrl;
-  std::string m_strVersion = "1,1,4,0";
+  std::string m_strVersion = kQuillonIdentity.version;
   std::string m_strFolder;       // the folder box (206)
   std::string m_strImageFolder;  // the photo folder, with a trailing delimiter
   std::string m_strNewItem;
