@@ -56,6 +56,8 @@ FdiDestroyFn g_fdiDestroy = nullptr;
 std::string g_destination;  // of the current unpacking, with its trailing delimiter
 // Folders of the current unpacking's targets that it has made or found to be folders, the destination among them.
 std::unordered_set<std::string> g_folders;
+// The target of the current unpacking that is opened and not yet complete: a failed unpacking removes it.
+std::string g_unfinished;
 
 // ---- The runtime's low-level file functions: a handle is an open platform::File.
 
@@ -233,8 +235,10 @@ CABHANDLE FdiNotify(FDINOTIFICATIONTYPE type, FDINOTIFICATION* n) {
         std::string target = TargetOf(n->psz1);
         if (!MakeFoldersOf(target)) return -1;
         // Truncated on open: no byte of a longer old file stays behind.
-        return RawOpen(target.c_str(), CAB_O_WRONLY | CAB_O_CREAT | CAB_O_TRUNC | CAB_O_SEQUENTIAL | CAB_O_BINARY,
-                       CAB_S_IREAD | CAB_S_IWRITE);
+        CABHANDLE hf = RawOpen(target.c_str(), CAB_O_WRONLY | CAB_O_CREAT | CAB_O_TRUNC | CAB_O_SEQUENTIAL | CAB_O_BINARY,
+                               CAB_S_IREAD | CAB_S_IWRITE);
+        if (hf != -1) g_unfinished = std::move(target);
+        return hf;
       }
       case fdintCLOSE_FILE_INFO: {
         // Times and attributes through the handle that wrote the file, before it is closed: the path is not
@@ -243,8 +247,10 @@ CABHANDLE FdiNotify(FDINOTIFICATIONTYPE type, FDINOTIFICATION* n) {
         platform::FileTime t;
         if (platform::LocalToFileTime(platform::DosToLocal(n->date, n->time), t)) f->SetTimes(&t, &t);
         f->SetAttributes(n->attribs & kKeptAttributes);
-        // A failed close may have lost data: the unpacking stops.
-        return RawClose(n->hf) == 0 ? 1 : 0;
+        // A failed close may have lost data: the unpacking stops (and the file goes).
+        if (RawClose(n->hf) != 0) return 0;
+        g_unfinished.clear();
+        return 1;
       }
       default:
         return 0;
@@ -405,8 +411,14 @@ int Uncompress(const char* cabPath, const char* destDir) {
   g_folders.clear();
   // The archived times are local times: the zone's rules as they stand now, once for all files.
   platform::LoadLocalTimeRules();
+  g_unfinished.clear();
   const bool copied = g_fdiCopy(h, name.c_str(), folder.c_str(), 0, FdiNotify, nullptr) != 0;
   g_folders.clear();
+  // A file that failed half-way is not left as if it were whole (files already complete stay).
+  if (!g_unfinished.empty()) {
+    if (!copied) platform::DeleteFile(g_unfinished);
+    g_unfinished.clear();
+  }
   if (!copied) {
     DestroyUnpacking(h);
     return 0;

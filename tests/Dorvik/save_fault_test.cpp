@@ -147,6 +147,11 @@ TEST_F(SaveFaultTest, EveryFailingFileOperationOfAnOpening) {
           }
           EXPECT_TRUE(codes.count(Code(code))) << Code(code);
           EXPECT_EQ(after.count("cabtemp/"), 0u) << "a failed opening must not bar the next one";
+          // What stays is whole: a half-written photo would be packed by the next save.
+          for (const auto& [name, bytes] : after) {
+            auto it = oldWork.find(name);
+            EXPECT_TRUE(it != oldWork.end() && it->second == bytes) << name << " is not the file the estimate holds";
+          }
         });
     EXPECT_GT(runs, 10);
   }

@@ -17,6 +17,25 @@ int Shell(const std::string& command, std::string* output) {
 
 std::string Quote(const std::string& s) { return testing_support::ShellQuote(s); }
 
+std::string MakeSet(const std::string& scenario, const std::string& out, const std::string& firstNext) {
+  const std::string generator = Quote(testing_support::SourceDir() + "/tests/fixtures/make_cab_set.py");
+  if (!firstNext.empty()) {
+    if (Shell("python3 " + generator + " " + Quote(scenario) + " " + Quote(out) + " --first-next " +
+              Quote(firstNext)) != 0) {
+      return {};
+    }
+  } else {
+    // Every scenario once per process (the interpreter takes a while to start), then copied.
+    static testing_support::TempFolder all;
+    static const bool made = Shell("python3 " + generator + " --all " + Quote(all / "sets")) == 0;
+    std::error_code error;
+    if (!made) return {};
+    std::filesystem::copy(all / ("sets/" + scenario), out, std::filesystem::copy_options::recursive, error);
+    if (error) return {};
+  }
+  return testing_support::ReadRaw(out + "/first.txt");
+}
+
 namespace {
 
 std::uint32_t Next(std::uint32_t& state) {

@@ -37,6 +37,11 @@ std::vector<std::size_t> BlockOffsets(const std::string& cabinet);
 // Clears the checksum of every data block.
 void ClearChecksums(std::string& cabinet);
 
+// Runs the set generator tests/fixtures/make_cab_set.py: the cabinets of scenario into the system folder out
+// (the first one's next cabinet renamed to firstNext when given); gives the CP932 name of the first cabinet, empty
+// when the generator failed. A sound set's files stand under out/expected/.
+std::string MakeSet(const std::string& scenario, const std::string& out, const std::string& firstNext = {});
+
 // A short fingerprint of bytes: their size and a 64-bit hash.
 std::string Digest(const std::string& bytes);
 // Files under a system folder (relative names, "/" between folders, sorted) with their digests.

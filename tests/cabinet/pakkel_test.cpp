@@ -428,6 +428,50 @@ TEST_F(Pakkel, FailuresLeaveNoCabinetAndNoTemporaryFile) {
   }
 }
 
+// A file system that fills up, or a disk that fails, in the middle of an unpacking: every open, read and write of
+// it failing in turn (stored blocks copied as they are, compressed ones decoded). The call gives 0 and the file
+// that was being written is gone; the files already whole stay.
+TEST_F(Pakkel, AFileThatFailsHalfWayIsRemoved) {
+  TempFolder t;
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"a.txt", cabtest::Text(1000, 1)},
+      {"Image/P0001.jpg", cabtest::RandomBytes(1 << 20, 2)},
+      {"text.txt", cabtest::Text(700000, 3)}};
+  const std::vector<std::string> paths = Write(t / "Work", files);
+  ASSERT_EQ(Compress(t / "Work", paths, t / "f.cab"), 1);
+  const auto whole = Digests(files);
+  for (const auto& [name, uncompress] : {std::pair{"Pakkel", uncompress_}, std::pair{"Lunnet", lunnetUncompress_}}) {
+    for (platform::FileOp op : {platform::FileOp::Open, platform::FileOp::Read, platform::FileOp::Write}) {
+      std::filesystem::remove_all(t / "Out");
+      platform::ClearFaults();
+      ASSERT_EQ(uncompress((t / "f.cab").c_str(), (t / "Out").c_str()), 1);
+      const int calls = platform::CallCount(op);
+      int partly = 0;  // failures after some file was whole
+      for (int n = 1; n <= calls; ++n) {
+        SCOPED_TRACE(std::string(name) + ", call " + std::to_string(n) + " of kind " + std::to_string(int(op)));
+        std::filesystem::remove_all(t / "Out");
+        platform::ClearFaults();
+        platform::FailNthCall(op, n);
+        const int r = uncompress((t / "f.cab").c_str(), (t / "Out").c_str());
+        platform::ClearFaults();
+        const auto left = cabtest::TreeOf(t / "Out");
+        if (r == 1) {
+          EXPECT_EQ(left, whole);
+          continue;
+        }
+        EXPECT_LT(left.size(), whole.size());
+        for (const auto& entry : left) {
+          EXPECT_TRUE(std::find(whole.begin(), whole.end(), entry) != whole.end()) << entry.first << " is not whole";
+        }
+        partly += !left.empty();
+      }
+      if (op == platform::FileOp::Write) {
+        EXPECT_GE(partly, 2);
+      }
+    }
+  }
+}
+
 // Pakkel copied with the platform layer into a folder without the cabinet library (or with a library
 // of that name that lacks its functions), run in a child process that finds nothing else.
 TEST_F(Pakkel, WithoutTheCabinetLibraryBothFunctionsGiveZero) {

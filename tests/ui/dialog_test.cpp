@@ -199,6 +199,24 @@ TEST_F(DialogTest, ComboBoxesAndListsAreFilledByThePrograms) {
   EXPECT_EQ(dlg.ProgressPos(kProgress), 100);
 }
 
+// A list whose columns were never added still takes rows (the selection dialog without its header library):
+// they hold no cells, and a column added later gives each row one. The sanitizer build catches cells
+// made for no column.
+TEST_F(DialogTest, AListWithoutColumnsTakesRowsWithoutCells) {
+  LoggingDialog bare;
+  ASSERT_TRUE(bare.Create(TestTemplate(), host));
+  ASSERT_EQ(bare.ListColumnCount(kList), 0);
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(bare.ListInsertRow(kList, row, "a.vek"), row);
+  bare.ListSetCell(kList, 0, 0, "b.vek");
+  EXPECT_EQ(bare.ListRowCount(kList), 3);
+  EXPECT_EQ(bare.ListCell(kList, 0, 0), "");
+  bare.ListDeleteAllRows(kList);
+  bare.ListInsertRow(kList, 0, "a.vek");
+  EXPECT_EQ(bare.ListInsertColumn(kList, 0, "ファイル名", 120), 0);
+  bare.ListSetCell(kList, 0, 0, "b.vek");
+  EXPECT_EQ(bare.ListCell(kList, 0, 0), "b.vek");
+}
+
 TEST_F(DialogTest, HeaderDragReportsTheEndOfTheDragAndEveryWidthChange) {
   ASSERT_TRUE(driver::DragColumn(dlg, kList, 0, 150));
   std::vector<std::string> log = dlg.Take();

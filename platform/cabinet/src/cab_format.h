@@ -14,6 +14,8 @@ inline constexpr std::uint32_t kFolderEntrySize = 8;  // without reserved bytes
 inline constexpr std::uint32_t kFileEntrySize = 16;   // without the name
 inline constexpr std::uint32_t kDataHeaderSize = 8;   // without reserved bytes
 inline constexpr std::uint32_t kBlockSize = 32768;    // uncompressed bytes of a full data block
+// Packed bytes of one data block at most (the parts of a block split between cabinets together).
+inline constexpr std::uint32_t kLargestPackedBlock = kBlockSize + 6144;
 inline constexpr std::uint32_t kMaxFolderSize = 0x7FFF8000;  // uncompressed bytes of one folder (65535 blocks)
 inline constexpr std::uint32_t kMaxCabinetSize = 0x7FFFFFFF;
 inline constexpr std::uint32_t kMaxEntries = 0xFFFF;  // files or folders of one cabinet

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "cab_format.h"
+#include "cab_set.h"
 #include "erf.h"
 #include "cabinet/fdi.h"
 #include "names.h"
+#include "platform/files.h"
 
 namespace cabinet {
 namespace {
@@ -238,8 +240,12 @@ class Reader {
   enum class Verdict { Sound, Damaged, Undecided };
   class Input;
   bool ReadHeader(const std::string& path, Header& h);
-  Verdict CheckRecords(const std::string& path, const Header& h);
-  bool OpenSet(Job& job, const char* folder, PFNFDINOTIFY notify, void* pv);
+  struct PlainFolder;
+  Verdict ReadRecords(const std::string& path, const Header& h, CabinetRecords& out,
+                      std::vector<std::uint64_t>* verified, std::vector<PlainFolder>* plain);
+  Verdict CheckSet(Job& job, Header h, const char* folder, PFNFDINOTIFY notify, void* pv);
+  static bool SameRecords(const mscabd_cabinet* cab, const CabinetRecords& r);
+  bool OpenSet(Job& job);
   bool CheckNames(Job& job);
   bool Decode(Job& job);
   bool Unpack(Job& job, PFNFDINOTIFY notify, void* pv);
@@ -282,7 +288,8 @@ struct Reader::Job {
   mscab_decompressor* cabd = nullptr;
   mscabd_cabinet* first = nullptr;
   std::vector<std::string> names;  // CP932, in the order of first->files
-  std::deque<std::string> paths;   // libmspack keeps the names of the cabinets it opened
+  std::deque<std::string> paths;   // of the set's cabinets, in order; libmspack keeps the names it opened
+  std::vector<CabinetRecords> records;  // what the check pass read of each
 };
 
 bool Reader::ReadHeader(const std::string& path, Header& h) {
@@ -374,44 +381,44 @@ class Reader::Input {
   std::string text_;
 };
 
-// Checks a cabinet that is not part of a set without decoding it: its records, every data block's size
-// and checksum, and that every file lies inside the data of its folder. A block without a checksum
-// leaves the question to decoding.
-Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
-  constexpr std::uint32_t kLargestBlock = kBlockSize + 6144;
-  if (h.flags & (kFlagPrevCabinet | kFlagNextCabinet)) return Verdict::Undecided;
+// Reads a cabinet's records and its data blocks without decoding them: every block's size and checksum. A
+// block without a checksum makes the verdict undecided (decoding settles it). For a cabinet that is the whole
+// set, verified and plain receive the blocks whose checksums were verified and the folders of plain data.
+Reader::Verdict Reader::ReadRecords(const std::string& path, const Header& h, CabinetRecords& out,
+                                    std::vector<std::uint64_t>* verified, std::vector<PlainFolder>* plain) {
   Input in(*this, h.cabinetSize);
   if (!in.Open(path)) return Verdict::Damaged;
-  const std::uint64_t foldersAt = kHeaderSize + ((h.flags & kFlagReservePresent) ? 4u + h.headerReserve : 0u);
-  struct Folder {
-    std::uint32_t start;
-    std::uint16_t blocks;
-    std::uint16_t type;
-    std::uint64_t filesEnd = 0;
-  };
-  std::vector<Folder> folders;
-  std::vector<std::uint64_t> verified;
-  std::vector<PlainFolder> plain;
+  out.h = h;
+  // Behind the header with its reserved area and the names of the cabinets before and after it.
+  const std::uint64_t foldersAt = HeaderBytes(h) + ((h.flags & kFlagReservePresent) ? 4u + h.headerReserve : 0u);
+  std::vector<std::uint32_t> starts;
   if (!in.Seek(foldersAt)) return Verdict::Damaged;
   for (int i = 0; i < h.folderCount; ++i) {
     const unsigned char* p = in.Take(kFolderEntrySize + h.folderReserve);
     if (!p || (Get16(p + 6) & 0x000F) > 3) return Verdict::Damaged;
-    folders.push_back({Get32(p), Get16(p + 4), static_cast<std::uint16_t>(Get16(p + 6) & 0x000F)});
+    starts.push_back(Get32(p));
+    CabinetRecords::Folder& f = out.folders.emplace_back();
+    f.blocks = Get16(p + 4);
+    f.type = Get16(p + 6);
   }
   if (!in.Seek(h.filesOffset)) return Verdict::Damaged;
   for (int i = 0; i < h.fileCount; ++i) {
     const unsigned char* p = in.Take(kFileEntrySize);
     if (!p) return Verdict::Damaged;
-    const std::uint64_t end = std::uint64_t{Get32(p)} + Get32(p + 4);
-    const std::uint16_t folder = Get16(p + 8);
-    if (folder >= folders.size() || !in.TakeText()) return Verdict::Damaged;
-    folders[folder].filesEnd = std::max(folders[folder].filesEnd, end);
+    CabinetRecords::File& f = out.files.emplace_back();
+    f.size = Get32(p);
+    f.offset = Get32(p + 4);
+    f.folder = Get16(p + 8);
+    const char* name = in.TakeText();
+    if (!name) return Verdict::Damaged;
+    f.name = name;
   }
+  const bool goesOn = (h.flags & kFlagNextCabinet) != 0;
   bool undecided = false;
-  for (const Folder& f : folders) {
-    if (!in.Seek(f.start)) return Verdict::Damaged;
-    std::uint64_t data = 0;
-    PlainFolder& stored = plain.emplace_back();
+  for (std::size_t i = 0; i < out.folders.size(); ++i) {
+    CabinetRecords::Folder& f = out.folders[i];
+    if (!in.Seek(starts[i])) return Verdict::Damaged;
+    PlainFolder stored;
     stored.plain = f.type == kCompressNone || f.type == kCompressMszip;
     for (int b = 0; b < f.blocks; ++b) {
       const std::uint64_t at = in.Offset();
@@ -421,7 +428,14 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
       unsigned char sizes[4];
       std::memcpy(sizes, p + 4, 4);
       const std::uint16_t packed = Get16(sizes), unpacked = Get16(sizes + 2);
-      if (packed > kLargestBlock || unpacked == 0 || unpacked > kBlockSize) return Verdict::Damaged;
+      // Only the last block of a cabinet that goes on may be split (its rest follows in the next cabinet).
+      const bool split = unpacked == 0 && goesOn && i + 1 == out.folders.size() && b + 1 == f.blocks;
+      if (packed > kLargestPackedBlock || (unpacked == 0 && !split) || unpacked > kBlockSize) {
+        return Verdict::Damaged;
+      }
+      if (b == 0) f.firstPacked = packed;
+      f.lastPacked = packed;
+      f.lastSplit = split;
       const unsigned char* bytes = in.Take(packed);
       if (!bytes) return Verdict::Damaged;
       if (sum == 0) {
@@ -429,50 +443,111 @@ Reader::Verdict Reader::CheckRecords(const std::string& path, const Header& h) {
       } else if (Checksum(sizes, 4, Checksum(bytes, packed, 0)) != sum) {
         return Verdict::Damaged;
       }
-      verified.push_back(at);
+      if (verified) verified->push_back(at);
       // The data as it is: a block of a folder without compression, or one stored deflate block (its final
       // block, the length and its complement) in an MSZIP block.
       const std::uint64_t dataAt = at + kDataHeaderSize + h.dataReserve;
       if (f.type == kCompressNone && packed == unpacked) {
-        stored.blocks.push_back({dataAt, data, unpacked});
+        stored.blocks.push_back({dataAt, f.data, unpacked});
       } else if (f.type == kCompressMszip && packed == unpacked + 7u && bytes[0] == 'C' && bytes[1] == 'K' &&
                  bytes[2] == 0x01 && Get16(bytes + 3) == unpacked && Get16(bytes + 5) == (unpacked ^ 0xFFFFu)) {
-        stored.blocks.push_back({dataAt + 7, data, unpacked});
+        stored.blocks.push_back({dataAt + 7, f.data, unpacked});
       } else {
         stored.plain = false;
       }
-      data += unpacked;
+      f.data += unpacked;
     }
-    if (f.filesEnd > data) return Verdict::Damaged;
     if (!stored.plain) stored.blocks.clear();
+    if (plain) plain->push_back(std::move(stored));
   }
-  if (undecided) return Verdict::Undecided;
-  std::sort(verified.begin(), verified.end());
-  verified_ = std::move(verified);
-  plain_ = std::move(plain);
-  return Verdict::Sound;
+  return undecided ? Verdict::Undecided : Verdict::Sound;
 }
 
-bool Reader::OpenSet(Job& job, const char* folder, PFNFDINOTIFY notify, void* pv) {
-  mscabd_cabinet* last = job.first;
-  for (int count = 1; last->flags & MSCAB_HDR_NEXTCAB; ++count) {
-    if (count >= kLongestSet) return Fail(FDIERROR_WRONG_CABINET);
+// Reads and checks every cabinet of the set that begins with job.path before a decoder sees any of them: each
+// next cabinet is a regular file of the first one's folder (or of the folder the caller names for it), named
+// by a plain file name, in the set once, and continues the cabinet before it (SetCheck).
+Reader::Verdict Reader::CheckSet(Job& job, Header h, const char* folder, PFNFDINOTIFY notify, void* pv) {
+  SetCheck set;
+  job.paths.push_back(job.path);
+  bool undecided = false;
+  for (int count = 1;; ++count) {
+    const bool single = count == 1 && !(h.flags & kFlagNextCabinet);
+    CabinetRecords& records = job.records.emplace_back();
+    std::vector<std::uint64_t> verified;
+    std::vector<PlainFolder> plain;
+    const Verdict verdict =
+        ReadRecords(job.paths.back(), h, records, single ? &verified : nullptr, single ? &plain : nullptr);
+    if (verdict == Verdict::Damaged) return Fail(FDIERROR_CORRUPT_CABINET), Verdict::Damaged;
+    if (!set.Add(records)) return Fail(set.error()), Verdict::Damaged;
+    undecided = undecided || verdict == Verdict::Undecided;
+    if (single && !undecided) {
+      std::sort(verified.begin(), verified.end());
+      verified_ = std::move(verified);
+      plain_ = std::move(plain);
+    }
+    if (!(h.flags & kFlagNextCabinet)) break;
+    if (count >= kLongestSet) return Fail(FDIERROR_WRONG_CABINET), Verdict::Damaged;
+    // The name is never a path: a cabinet elsewhere is no part of this set.
+    if (!IsPlainCabinetName(h.nextCabinet)) return Fail(FDIERROR_UNSAFE_NAME), Verdict::Damaged;
     char where[CB_MAX_CAB_PATH] = {};
     std::snprintf(where, sizeof where, "%s", folder);
     FDINOTIFICATION n{};
-    n.psz1 = last->nextname ? last->nextname : "";
-    n.psz2 = last->nextinfo ? last->nextinfo : "";
+    n.psz1 = h.nextCabinet.c_str();
+    n.psz2 = h.nextDisk.c_str();
     n.psz3 = where;
     n.pv = pv;
-    n.setID = last->set_id;
-    n.iCabinet = static_cast<std::uint16_t>(last->set_index + 1);
+    n.setID = h.setId;
+    n.iCabinet = static_cast<std::uint16_t>(h.cabinetIndex + 1);
     n.fdie = FDIERROR_NONE;
-    if (notify(fdintNEXT_CABINET, &n) == -1) return Fail(FDIERROR_USER_ABORT);
+    if (notify(fdintNEXT_CABINET, &n) == -1) return Fail(FDIERROR_USER_ABORT), Verdict::Damaged;
     where[sizeof where - 1] = '\0';
-    const std::string& path = job.paths.emplace_back(std::string(where) + (last->nextname ? last->nextname : ""));
-    mscabd_cabinet* next = job.cabd->open(job.cabd, path.c_str());
+    std::string next = std::string(where) + h.nextCabinet;
+    // Only a regular file: reading a device or a pipe could block for good.
+    if (!platform::IsRegularFile(next)) return Fail(FDIERROR_CABINET_NOT_FOUND), Verdict::Damaged;
+    for (const std::string& earlier : job.paths) {
+      if (platform::SameFile(earlier, next)) return Fail(FDIERROR_WRONG_CABINET), Verdict::Damaged;
+    }
+    job.paths.push_back(std::move(next));
+    if (!ReadHeader(job.paths.back(), h)) return Verdict::Damaged;
+  }
+  return undecided ? Verdict::Undecided : Verdict::Sound;
+}
+
+// What the decoder read of a cabinet is what the check pass read: a cabinet changed in between is not joined.
+bool Reader::SameRecords(const mscabd_cabinet* cab, const CabinetRecords& r) {
+  if (cab->set_id != r.h.setId || cab->set_index != r.h.cabinetIndex || cab->flags != r.h.flags) return false;
+  std::vector<const mscabd_folder*> folders;
+  for (const mscabd_folder* d = cab->folders; d; d = d->next) folders.push_back(d);
+  if (folders.size() != r.folders.size()) return false;
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (folders[i]->comp_type != r.folders[i].type || folders[i]->num_blocks != r.folders[i].blocks) return false;
+  }
+  std::size_t i = 0;
+  for (const mscabd_file* f = cab->files; f; f = f->next, ++i) {
+    if (i == r.files.size()) return false;
+    const CabinetRecords::File& e = r.files[i];
+    std::size_t folder = 0;
+    if (!FolderOfFile(r, e, folder) || f->folder != folders[folder] || f->length != e.size ||
+        f->offset != e.offset || !f->filename || e.name != f->filename) {
+      return false;
+    }
+  }
+  return i == r.files.size();
+}
+
+// The decoder opens the checked cabinets and joins them.
+bool Reader::OpenSet(Job& job) {
+  job.first = job.cabd->open(job.cabd, job.paths[0].c_str());
+  if (!job.first) {
+    return Fail(job.cabd->last_error(job.cabd) == MSPACK_ERR_OPEN ? FDIERROR_CABINET_NOT_FOUND
+                                                                 : FDIERROR_CORRUPT_CABINET);
+  }
+  if (!SameRecords(job.first, job.records[0])) return Fail(FDIERROR_CORRUPT_CABINET);
+  mscabd_cabinet* last = job.first;
+  for (std::size_t i = 1; i < job.paths.size(); ++i) {
+    mscabd_cabinet* next = job.cabd->open(job.cabd, job.paths[i].c_str());
     if (!next) return Fail(FDIERROR_CABINET_NOT_FOUND);
-    if (job.cabd->append(job.cabd, last, next) != MSPACK_ERR_OK) {
+    if (!SameRecords(next, job.records[i]) || job.cabd->append(job.cabd, last, next) != MSPACK_ERR_OK) {
       job.cabd->close(job.cabd, next);
       return Fail(FDIERROR_WRONG_CABINET);
     }
@@ -630,29 +705,23 @@ bool Reader::Copy(const char* cabinet, const char* folder, PFNFDINOTIFY notify, 
   Reader* outer = g_active;
   g_active = this;
   verified_.clear();
+  plain_.clear();
   Job job;
   job.path = path;
-  plain_.clear();
   bool ok = false;
-  job.cabd = mspack_create_cab_decompressor(&system_);
-  if (!job.cabd) {
-    Fail(FDIERROR_ALLOC_FAIL);
-  } else {
-    job.cabd->set_param(job.cabd, MSCABD_PARAM_DECOMPBUF, kDecodeBuffer);
-    job.first = job.cabd->open(job.cabd, path.c_str());
-    if (!job.first) {
-      Fail(job.cabd->last_error(job.cabd) == MSPACK_ERR_OPEN ? FDIERROR_CABINET_NOT_FOUND
-                                                             : FDIERROR_CORRUPT_CABINET);
+  // Damaged data is found before anything is written: by the records and checksums when they decide, else by
+  // decoding everything once.
+  const Verdict verdict = CheckSet(job, h, folder, notify, pv);
+  if (verdict != Verdict::Damaged) {
+    job.cabd = mspack_create_cab_decompressor(&system_);
+    if (!job.cabd) {
+      Fail(FDIERROR_ALLOC_FAIL);
     } else {
-      // Damaged data is found before anything is written: by the records and checksums when they
-      // decide, else by decoding everything once.
-      const Verdict verdict = CheckRecords(path, h);
-      ok = verdict != Verdict::Damaged || Fail(FDIERROR_CORRUPT_CABINET);
-      ok = ok && OpenSet(job, folder, notify, pv) && CheckNames(job) &&
-           (verdict == Verdict::Sound || Decode(job)) && Unpack(job, notify, pv);
-      job.cabd->close(job.cabd, job.first);
+      job.cabd->set_param(job.cabd, MSCABD_PARAM_DECOMPBUF, kDecodeBuffer);
+      ok = OpenSet(job) && CheckNames(job) && (verdict == Verdict::Sound || Decode(job)) && Unpack(job, notify, pv);
+      if (job.first) job.cabd->close(job.cabd, job.first);
+      mspack_destroy_cab_decompressor(job.cabd);
     }
-    mspack_destroy_cab_decompressor(job.cabd);
   }
   verified_.clear();
   plain_.clear();

@@ -46,4 +46,12 @@ bool IsSafeStoredName(std::string_view name) {
   }
 }
 
+bool IsPlainCabinetName(std::string_view name) {
+  if (name.empty() || name.size() >= CB_MAX_CABINET_NAME || name == "." || name == "..") return false;
+  for (std::size_t i = 0; i < name.size(); i = platform::NextChar(name, i)) {
+    if (IsSeparator(name, i) || name[i] == ':') return false;
+  }
+  return IsSafeComponent(name);
+}
+
 }  // namespace cabinet

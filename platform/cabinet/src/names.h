@@ -17,4 +17,9 @@ bool StoredNameToCp932(std::string_view raw, std::uint16_t attribs, std::string&
 // and is kept.
 bool IsSafeStoredName(std::string_view cp932);
 
+// The name of a next cabinet that is a file name of the cabinet's own folder and nothing more: not empty, not
+// "." or "..", shorter than 256 bytes, no separator of either kind and no ":" (a trail byte that equals "\\"
+// separates nothing), and a name the system can hold.
+bool IsPlainCabinetName(std::string_view cp932);
+
 }  // namespace cabinet

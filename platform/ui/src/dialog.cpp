@@ -531,7 +531,8 @@ int Dialog::ListInsertRow(int id, int row, const std::string& text) {
   int at = std::clamp(row, 0, t->rowCount());
   r->settingText = true;
   t->insertRow(at);
-  for (int column = 0; column < std::max(1, t->columnCount()); ++column) {
+  // Cells only for the columns there are: the table neither keeps nor frees an item set outside them.
+  for (int column = 0; column < t->columnCount(); ++column) {
     auto* item = new QTableWidgetItem(column == 0 ? ToQt(text) : QString());
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     t->setItem(at, column, item);
