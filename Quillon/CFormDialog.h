@@ -18,6 +18,7 @@
 #include "FileEntryList.h"
 #include "FormRules.h"
 #include "ImageBuffer.h"
+#include "QuillonLib.h"
 #include "UploadSet.h"
 #include "WorkingFolders.h"
 #include "platform/files.h"
@@ -102,8 +103,9 @@ class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
   const std::string& RowState(int row) const { return m_strRowState[row]; }
   const std::string& PhotoFolder() const { return m_strImageFolder; }
   const std::string& SystemFolder() const { return m_strSystemFolder; }
-  const std::string& AddedFlag() const { return m_strAddedFlag; }
-  const std::string& DeletedFlag() const { return m_strDeletedFlag; }
+  // The flags as the control receives them, "0" or "1".
+  std::string AddedFlag() const { return m_bAdded ? "1" : "0"; }
+  std::string DeletedFlag() const { return m_bDeleted ? "1" : "0"; }
   std::int64_t TotalKB() const { return m_nTotalKB; }
   std::int64_t RemainingKB() const { return m_nRemainingKB; }
   bool IsInitialising() const { return m_bInitialising; }
@@ -159,6 +161,11 @@ class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
   void RefreshSizes();
   void RepaintRows();
   void RepaintLinks();
+  // The check before a registration: what the form holds, then the upload set read from the staged files.
+  int CheckBeforeRegistration(const std::string& stagingFolder);
+  int CollectUploadPhotos(const std::string& stagingFolder, UploadSet& set);
+  int CollectUploadAttachments(UploadSet& set);
+  void HandOverUploadSet(UploadSet set);
   void ShowStop(int id, const std::string& argument = {});
   void ShowUser(int id, const std::string& argument = {});
   platform::ui::BoxAnswer Ask(const std::string& text);
@@ -206,12 +213,12 @@ class CFormDialog : public platform::ui::Dialog, public ControlEventSink {
   void FatalError(const std::string& text);
 
   CQuillonCtrl* m_pCtrl;
-  std::string m_strVersion = "1,1,4,0";
+  std::string m_strVersion = kQuillonIdentity.version;
   std::string m_strFolder;       // the folder box (206)
   std::string m_strImageFolder;  // the photo folder, with a trailing delimiter
   std::string m_strNewItem;
-  std::string m_strAddedFlag = "0";
-  std::string m_strDeletedFlag = "0";
+  bool m_bAdded = false;    // something is newly added (recomputed by every check before a registration)
+  bool m_bDeleted = false;  // something registered was removed while the form was open
   std::string m_strComment;
   std::string m_strCommentAsLoaded;
   std::string m_strSystemFolder;

@@ -1,5 +1,6 @@
 // What the photo-list form does when the person acts on it: photos into and out of the registration list,
 // moving them, attaching and removing documents, and the check before a registration starts.
+#include <algorithm>
 #include <cstring>
 
 #include "CFormDialog.h"
@@ -157,7 +158,7 @@ void CFormDialog::OnRemoveRows() {
   for (int r = kRegistrationRows - 1; r >= 0; --r) {
     const FileEntry* e = m_regList.At(r);
     if (!e || !checked[r]) continue;
-    if (m_strRowState[r] != kAddedFileText) m_strDeletedFlag = "1";
+    if (m_strRowState[r] != kAddedFileText) m_bDeleted = true;
     RemoveRegistrationRow(r);
   }
   if (m_regList.Count() == 0) {
@@ -307,7 +308,7 @@ void CFormDialog::OnRemoveAttachments() {
   for (int k = 0; k < kAttachmentSlots; ++k) {
     AttachmentSlot& slot = m_slots[k];
     if (slot.path.empty() || !slot.checked) continue;
-    if (!slot.IsAdded()) m_strDeletedFlag = "1";
+    if (!slot.IsAdded()) m_bDeleted = true;
     slot.path.clear();
     slot.displayName.clear();
     slot.info.clear();
@@ -405,42 +406,49 @@ void CFormDialog::OnBatchResize() {
 // ---- the check before a registration ----
 
 int CFormDialog::PreRegistrationCheck(const std::string& stagingFolder) {
+  if (const int result = CheckBeforeRegistration(stagingFolder); result < 1) return result;
+  UploadSet set;
+  if (const int result = CollectUploadPhotos(stagingFolder, set); result < 1) return result;
+  if (const int result = CollectUploadAttachments(set); result < 1) return result;
+  HandOverUploadSet(std::move(set));
+  return 1;
+}
+
+int CFormDialog::CheckBeforeRegistration(const std::string& stagingFolder) {
   UpdateData(true);
   RefreshSizes();
   if (m_pCtrl->GetMaxByte() < m_nTotalKB) {
-    ShowUser(2013);
+    ShowUser(kMessageUploadTooLarge);
     if (m_nRemainingKB < 0) m_pCtrl->FireOnScrollResizeInfo();
     return -1;
   }
   if (m_strComment.find('\t') != std::string::npos) {
-    ShowUser(2014);
+    ShowUser(kMessageTabInComment);
     return -1;
   }
   m_nMaxCommentByte = m_pCtrl->GetMaxCommentByte();
   if (static_cast<long long>(m_strComment.size()) > m_nMaxCommentByte) {
-    ShowUser(2018);
+    ShowUser(kMessageCommentTooLong);
     return -1;
   }
   if (!platform::IsFolder(stagingFolder)) {
-    ShowStop(1001, stagingFolder);
+    ShowStop(kMessageNoSystemFolder, stagingFolder);
     return -1;
   }
-  m_strAddedFlag = "0";
-  for (const std::string& state : m_strRowState) {
-    if (state == kAddedFileText) m_strAddedFlag = "1";
-  }
-  for (const AttachmentSlot& s : m_slots) {
-    if (s.IsAdded()) m_strAddedFlag = "1";
-  }
+  m_bAdded = std::any_of(m_strRowState.begin(), m_strRowState.end(),
+                         [](const std::string& state) { return state == kAddedFileText; }) ||
+             std::any_of(m_slots.begin(), m_slots.end(), [](const AttachmentSlot& s) { return s.IsAdded(); });
   if (m_pCtrl->GetUPLOAD_CHECK() != "0") {
-    const bool unchanged = m_strAddedFlag != "1" && m_strDeletedFlag != "1";
+    const bool unchanged = !m_bAdded && !m_bDeleted;
     if (unchanged && (m_strNewItem == "1" || m_strComment == m_strCommentAsLoaded)) {
-      ShowUser(2015);
+      ShowUser(kMessageNothingChanged);
       return -1;
     }
   }
+  return 1;
+}
 
-  UploadSet set;
+int CFormDialog::CollectUploadPhotos(const std::string& stagingFolder, UploadSet& set) {
   std::string staging = stagingFolder;
   if (staging.empty() || staging.back() != platform::kDelimiter) staging += platform::kDelimiter;
   for (const FileEntry* e = m_regList.Head(); e; e = e->next.get()) {
@@ -458,7 +466,7 @@ int CFormDialog::PreRegistrationCheck(const std::string& stagingFolder) {
     } else {
       int width = 0, height = 0, components = 0, fileWidth = 0, fileHeight = 0;
       if (!ReadJpegFileScaled(row.path, 1, width, height, components, fileWidth, fileHeight)) {
-        ShowStop(1004, row.path);
+        ShowStop(kMessageStagedImageMissing, row.path);
         return -1;
       }
       row.width = fileWidth;
@@ -468,39 +476,46 @@ int CFormDialog::PreRegistrationCheck(const std::string& stagingFolder) {
     row.entryTime = e->entryKey;
     set.photos.push_back(std::move(row));
   }
+  return 1;
+}
+
+int CFormDialog::CollectUploadAttachments(UploadSet& set) {
   for (int k = 0; k < kAttachmentSlots; ++k) {
     const AttachmentSlot& slot = m_slots[k];
     if (slot.path.empty() || !slot.IsAdded()) continue;
     const std::string number = std::to_string(k + 1);
     if (!platform::IsFile(slot.path)) {
-      ShowUser(2016, number);
+      ShowUser(kMessageAttachmentMissing, number);
       return 0;
     }
     // A device or FIFO has no size (-1): it is no file to register, and reading it would never end.
     if (platform::FileSize(slot.path) <= 0) {
-      ShowUser(2017, number);
+      ShowUser(kMessageAttachmentEmpty, number);
       return 0;
     }
     platform::FileTime creation, lastWrite;
     if (!platform::GetFileTimes(slot.path, &creation, &lastWrite)) {
       // The entry cannot be read: said, rather than a registration that silently does not start.
-      m_pCtrl->ShowMessage(1012, ui::BoxIcon::Stop, {slot.path, platform::LastError()});
+      m_pCtrl->ShowMessage(kMessageFileReadFailed, ui::BoxIcon::Stop, {slot.path, platform::LastError()});
       return -1;
     }
     set.addedFileTimes[k] = TimeKeyOf(lastWrite);
     set.estimateFiles.push_back(slot.path);
   }
+  return 1;
+}
+
+void CFormDialog::HandOverUploadSet(UploadSet set) {
   m_pCtrl->SetImageFolder(m_strImageFolder);
   set.imageFolder = m_pCtrl->GetImageFolder();
-  set.added = m_strAddedFlag == "1";
-  set.deleted = m_strDeletedFlag == "1";
+  set.added = m_bAdded;
+  set.deleted = m_bDeleted;
   set.comment = m_strComment;
-  m_pCtrl->SetAddList(m_strAddedFlag);
-  m_pCtrl->SetDeleteList(m_strDeletedFlag);
+  m_pCtrl->SetAddList(AddedFlag());
+  m_pCtrl->SetDeleteList(DeletedFlag());
   m_pCtrl->SetDBComment(m_strComment);
   m_pCtrl->SetUploadSet(set);
   m_uploadSet = std::move(set);
-  return 1;
 }
 
 void CFormDialog::OnRegister() {

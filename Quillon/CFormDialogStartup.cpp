@@ -268,7 +268,7 @@ void CFormDialog::PlaceEstimateCandidate(const std::string& candidate) {
     }
     if (controls::ShowTextMessage(StringTable(), kOverwriteQuestion, ui::BoxIcon::Question, ui::BoxButtons::YesNo) ==
         ui::BoxAnswer::Yes) {
-      if (!slot.IsAdded()) m_strDeletedFlag = "1";
+      if (!slot.IsAdded()) m_bDeleted = true;
       slot = AttachmentSlot{{}, {}, {}, 0, false, slot.downloadNumber};
       HandSlotToControl(k);
     }

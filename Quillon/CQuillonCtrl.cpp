@@ -26,14 +26,7 @@ constexpr int kChildWidth = 8000;
 constexpr int kChildHeight = 18500;
 
 controls::ControlDescription Describe() {
-  controls::ControlDescription d;
-  d.strings = &StringTable();
-  d.typeLib = &QuillonTypeLib();
-  d.coClass = &QuillonTypeLib().classes.front();
-  d.propPage = kClsidQuillonPropPage;
-  d.miscStatus = kQuillonMiscStatus;
-  d.aboutBox = &QuillonAboutBoxTemplate();
-  return d;
+  return controls::DescribeControl(kQuillonIdentity, QuillonTypeLib(), StringTable(), QuillonAboutBoxTemplate());
 }
 
 int FuncIdNumber(const std::string& text) {

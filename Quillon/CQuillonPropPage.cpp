@@ -1,9 +1,9 @@
 #include "CQuillonPropPage.h"
 
-#include "QuillonResources.h"
+#include "ControlModule.h"
 
 namespace quillon {
 
-int CQuillonPropPage::TemplateId() const { return QuillonPropPageTemplate().id; }
+int CQuillonPropPage::TemplateId() const { return controls::PropPageTemplate().id; }
 
 }  // namespace quillon

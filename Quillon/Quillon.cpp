@@ -1,6 +1,7 @@
 // The photo control's module: its application object and its four exports.
 #include "ControlMessage.h"
 #include "ImageMessages.h"
+#include "ModuleExports.h"
 #include "QuillonLib.h"
 #include "QuillonStrings.h"
 #include "platform/com/module.h"
@@ -32,12 +33,4 @@ platform::com::Module g_module(QuillonModuleInfo());
 }  // namespace
 }  // namespace quillon
 
-#define QUILLON_EXPORT extern "C" __attribute__((visibility("default")))
-
-QUILLON_EXPORT platform::com::HRESULT DllCanUnloadNow() { return quillon::g_module.CanUnloadNow(); }
-QUILLON_EXPORT platform::com::HRESULT DllGetClassObject(const platform::com::CLSID& clsid,
-                                                         const platform::com::IID& iid, void** out) {
-  return quillon::g_module.GetClassObject(clsid, iid, out);
-}
-QUILLON_EXPORT platform::com::HRESULT DllRegisterServer() { return quillon::g_module.RegisterServer(); }
-QUILLON_EXPORT platform::com::HRESULT DllUnregisterServer() { return quillon::g_module.UnregisterServer(); }
+CONTROLS_MODULE_EXPORTS(quillon::g_module)

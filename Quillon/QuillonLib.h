@@ -1,8 +1,7 @@
 // The photo control's class ids, type library and registration values.
 #pragma once
 
-#include <cstdint>
-
+#include "ControlModule.h"
 #include "platform/com/module.h"
 #include "platform/com/type_info.h"
 
@@ -18,8 +17,8 @@ inline constexpr platform::com::IID kIidDQuillon = platform::com::MakeGuid("{111
 inline constexpr platform::com::IID kIidDQuillonEvents =
     platform::com::MakeGuid("{B2613C74-0672-43A5-996F-6AD5E652F5BC}");
 
-// Activate when visible, set client site first, inside-out, can't link inside, recompose on resize.
-inline constexpr std::uint32_t kQuillonMiscStatus = 0x20191;
+inline constexpr controls::ControlIdentity kQuillonIdentity{
+    "Quillon", "1,1,4,0", kClsidQuillonCtrl, kClsidQuillonPropPage, kLibidQuillonLib, kIidDQuillon, kIidDQuillonEvents};
 
 const platform::com::TypeLib& QuillonTypeLib();
 // The module's classes, type library and categories, as its factories and registration use them.

@@ -1,24 +1,15 @@
-// The photo control's dialog templates, like a resource script: the about box (1), the property page (200),
-// the photo-list form (201) and the upload dialog (204). Positions are dialog units.
+// The photo control's dialog templates, like a resource script: the about box (1), the photo-list form
+// (201) and the upload dialog (204). Positions are dialog units.
 #include "QuillonResources.h"
+
+#include "QuillonLib.h"
 
 namespace quillon {
 
 using namespace platform::ui;
 
 const DialogTemplate& QuillonAboutBoxTemplate() {
-  static const DialogTemplate t{
-      kIddAboutBox, "Quillon のバージョン情報", 0, 0, 0, 200, 64, "ＭＳ Ｐゴシック", 9,
-      {
-          {kNoId, ControlKind::Static, "Quillon コントロール", 0, 12, 10, 176, 10},
-          {kNoId, ControlKind::Static, "バージョン 1,1,4,0", 0, 12, 24, 176, 10},
-          {kIdOk, ControlKind::Button, "OK", kDefaultButton, 75, 42, 50, 14},
-      }};
-  return t;
-}
-
-const DialogTemplate& QuillonPropPageTemplate() {
-  static const DialogTemplate t{kIddPropPage, "全般", kChildDialog, 0, 0, 250, 62, "ＭＳ Ｐゴシック", 9, {}};
+  static const DialogTemplate t = controls::AboutBoxTemplate(kQuillonIdentity);
   return t;
 }
 

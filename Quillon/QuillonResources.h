@@ -5,13 +5,10 @@
 
 namespace quillon {
 
-inline constexpr int kIddAboutBox = 1;
-inline constexpr int kIddPropPage = 200;
 inline constexpr int kIddFormDialog = 201;
 inline constexpr int kIddUploadDialog = 204;
 
 const platform::ui::DialogTemplate& QuillonAboutBoxTemplate();
-const platform::ui::DialogTemplate& QuillonPropPageTemplate();
 const platform::ui::DialogTemplate& FormDialogTemplate();
 const platform::ui::DialogTemplate& UploadDialogTemplate();
 

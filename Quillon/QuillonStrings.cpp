@@ -60,9 +60,4 @@ const std::vector<controls::StringEntry>& StringTable() {
   return table;
 }
 
-const char* LoadString(int id) {
-  const char* text = controls::FindString(StringTable(), id);
-  return text ? text : "";
-}
-
 }  // namespace quillon

@@ -3,12 +3,9 @@
 
 #include <string>
 
-namespace quillon {
+#include "QuillonStrings.h"
 
-// "ファイルの読み込みに失敗しました[%s][%d]。（SE0012)": the path and the cause number.
-inline constexpr int kMessageFileReadFailed = 1012;
-// "メモリー不足です。処理を続行できません。\nシステム管理者にお問い合わせください。(SE0002)": no arguments.
-inline constexpr int kMessageOutOfMemory = 1002;
+namespace quillon {
 
 enum class BuildResult {
   Failed,     // error tells why; nothing is to be posted

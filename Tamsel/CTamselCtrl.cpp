@@ -25,14 +25,7 @@ constexpr int kChildHeight = 3500;
 constexpr char kDelimiter = '\t';
 
 controls::ControlDescription Describe() {
-  controls::ControlDescription d;
-  d.strings = &StringTable();
-  d.typeLib = &TamselTypeLib();
-  d.coClass = &TamselTypeLib().classes.front();
-  d.propPage = kClsidTamselPropPage;
-  d.miscStatus = kTamselMiscStatus;
-  d.aboutBox = &TamselAboutBoxTemplate();
-  return d;
+  return controls::DescribeControl(kTamselIdentity, TamselTypeLib(), StringTable(), TamselAboutBoxTemplate());
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "CTamselPropPage.h"
 
-#include "TamselResources.h"
+#include "ControlModule.h"
 
 namespace tamsel {
 
-int CTamselPropPage::TemplateId() const { return TamselPropPageTemplate().id; }
+int CTamselPropPage::TemplateId() const { return controls::PropPageTemplate().id; }
 
 }  // namespace tamsel

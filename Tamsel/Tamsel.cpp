@@ -1,4 +1,5 @@
 // The selection control's module: its application object and its four exports.
+#include "ModuleExports.h"
 #include "TamselLib.h"
 #include "platform/com/module.h"
 
@@ -18,12 +19,4 @@ platform::com::Module g_module(TamselModuleInfo());
 }  // namespace
 }  // namespace tamsel
 
-#define TAMSEL_EXPORT extern "C" __attribute__((visibility("default")))
-
-TAMSEL_EXPORT platform::com::HRESULT DllCanUnloadNow() { return tamsel::g_module.CanUnloadNow(); }
-TAMSEL_EXPORT platform::com::HRESULT DllGetClassObject(const platform::com::CLSID& clsid,
-                                                        const platform::com::IID& iid, void** out) {
-  return tamsel::g_module.GetClassObject(clsid, iid, out);
-}
-TAMSEL_EXPORT platform::com::HRESULT DllRegisterServer() { return tamsel::g_module.RegisterServer(); }
-TAMSEL_EXPORT platform::com::HRESULT DllUnregisterServer() { return tamsel::g_module.UnregisterServer(); }
+CONTROLS_MODULE_EXPORTS(tamsel::g_module)

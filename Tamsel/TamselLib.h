@@ -1,8 +1,7 @@
 // The selection control's class ids, type library and registration values.
 #pragma once
 
-#include <cstdint>
-
+#include "ControlModule.h"
 #include "platform/com/module.h"
 #include "platform/com/type_info.h"
 
@@ -17,8 +16,8 @@ inline constexpr platform::com::IID kIidDTamsel = platform::com::MakeGuid("{6402
 inline constexpr platform::com::IID kIidDTamselEvents =
     platform::com::MakeGuid("{25D578D3-190E-4526-8328-6B760BD38C22}");
 
-// Activate when visible, set client site first, inside-out, can't link inside, recompose on resize.
-inline constexpr std::uint32_t kTamselMiscStatus = 0x20191;
+inline constexpr controls::ControlIdentity kTamselIdentity{
+    "Tamsel", "1,1,2,0", kClsidTamselCtrl, kClsidTamselPropPage, kLibidTamselLib, kIidDTamsel, kIidDTamselEvents};
 
 const platform::com::TypeLib& TamselTypeLib();
 // The module's classes, type library and categories, as its factories and registration use them.

@@ -1,24 +1,15 @@
-// The selection control's dialog templates, like a resource script: the about box (1), the property page (200),
-// the registration dialog (204) and the estimate-file selection dialog (245). Positions are dialog units.
+// The selection control's dialog templates, like a resource script: the about box (1), the registration dialog
+// (204) and the estimate-file selection dialog (245). Positions are dialog units.
 #include "TamselResources.h"
+
+#include "TamselLib.h"
 
 namespace tamsel {
 
 using namespace platform::ui;
 
 const DialogTemplate& TamselAboutBoxTemplate() {
-  static const DialogTemplate t{
-      kIddAboutBox, "Tamsel のバージョン情報", 0, 0, 0, 200, 64, "ＭＳ Ｐゴシック", 9,
-      {
-          {kNoId, ControlKind::Static, "Tamsel コントロール", 0, 12, 10, 176, 10},
-          {kNoId, ControlKind::Static, "バージョン 1,1,2,0", 0, 12, 24, 176, 10},
-          {kIdOk, ControlKind::Button, "OK", kDefaultButton, 75, 42, 50, 14},
-      }};
-  return t;
-}
-
-const DialogTemplate& TamselPropPageTemplate() {
-  static const DialogTemplate t{kIddPropPage, "全般", kChildDialog, 0, 0, 250, 62, "ＭＳ Ｐゴシック", 9, {}};
+  static const DialogTemplate t = controls::AboutBoxTemplate(kTamselIdentity);
   return t;
 }
 
@@ -29,7 +20,7 @@ const DialogTemplate& UploadDialogTemplate() {
           {1004, ControlKind::Edit, "", kReadOnly | kAlignCenter, 20, 60, 310, 20},
           {247, ControlKind::Edit, "", kReadOnly | kAlignCenter, 20, 88, 310, 14},
           {kNoId, ControlKind::Static, "Ver.", 0, 290, 165, 20, 8},
-          {477, ControlKind::Static, kVersionText, 0, 315, 165, 35, 8},
+          {477, ControlKind::Static, kTamselIdentity.version, 0, 315, 165, 35, 8},
       }};
   return t;
 }
@@ -65,7 +56,7 @@ const DialogTemplate& VekSelectDialogTemplate() {
           {kIdCancel, ControlKind::Button, "キャンセル", 0, 118, 161, 50, 14},
           {kIdOk, ControlKind::Button, "読込", 0, 176, 161, 50, 14},
           {kNoId, ControlKind::Static, "Ver.", 0, 290, 165, 20, 8},
-          {477, ControlKind::Static, kVersionText, 0, 315, 165, 35, 8},
+          {477, ControlKind::Static, kTamselIdentity.version, 0, 315, 165, 35, 8},
       }};
   return t;
 }

@@ -7,13 +7,9 @@
 
 namespace tamsel {
 
-inline constexpr int kIdsTypeName = 1;
-inline constexpr int kIdsPropPageTypeName = 2;
-inline constexpr int kIdsPropPageCaption = 200;
-inline constexpr int kIdsBoxTitle = 57344;
 
 const std::vector<controls::StringEntry>& StringTable();
 // The text of id, or the empty text.
-const char* LoadString(int id);
+inline const char* LoadString(int id) { return controls::LoadTableString(StringTable(), id); }
 
 }  // namespace tamsel

@@ -55,4 +55,9 @@ const char* FindString(const std::vector<StringEntry>& table, int id) {
   return nullptr;
 }
 
+const char* LoadTableString(const std::vector<StringEntry>& table, int id) {
+  const char* text = FindString(table, id);
+  return text ? text : "";
+}
+
 }  // namespace controls

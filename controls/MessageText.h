@@ -32,5 +32,7 @@ struct StringEntry {
 
 // The text of id in the table, or nullptr.
 const char* FindString(const std::vector<StringEntry>& table, int id);
+// The text of id in the table, or the empty text.
+const char* LoadTableString(const std::vector<StringEntry>& table, int id);
 
 }  // namespace controls

@@ -11,7 +11,7 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/services.h"
 #include "platform/web/browser_control.h"
-#include "platform/web/fake_browser.h"
+#include "fake_browser.h"
 #include "test_support.h"
 
 namespace {

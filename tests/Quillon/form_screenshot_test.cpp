@@ -1,5 +1,5 @@
 // Pictures of the photo-list form at 96 and 120 DPI, with a page of thumbnails, a filled registration list, a
-// comment and both attachment slots, written into the build folder to be looked at.
+// comment and both attachment slots, written into the build's picture folder to be looked at.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +10,8 @@
 #include "FormIds.h"
 #include "JpegFile.h"
 #include "form_test_support.h"
+#include "platform/files.h"
+#include "qt_probe.h"
 
 namespace {
 
@@ -66,8 +68,15 @@ void Picture(int dpi) {
   page.Click(kRowChecks[1]);
   page.Boxes();
   ui::DispatchPendingMessages();
-  const std::string file = testing_support::BinaryDir() + "/quillon_form_" + std::to_string(dpi) + ".png";
-  EXPECT_TRUE(form.SaveScreenshot(file)) << file;
+  const std::string file = testing_support::ShotsFolder("quillon") + "/quillon_form_" + std::to_string(dpi) + ".png";
+  platform::DeleteFile(file);
+  ASSERT_TRUE(form.SaveScreenshot(file)) << file;
+  // A picture of the whole form as the page shows it, not an empty or one-coloured one.
+  EXPECT_GT(platform::FileSize(file), 10000) << file;
+  const ui_probe::Picture picture = ui_probe::LoadPicture(file);
+  EXPECT_GE(picture.width, 600) << file;
+  EXPECT_GE(picture.height, 600) << file;
+  EXPECT_GT(picture.colours, 1) << file;
 }
 
 TEST(FormScreenshot, At96Dpi) { Picture(96); }

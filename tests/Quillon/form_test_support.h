@@ -25,7 +25,7 @@
 #include "platform/files.h"
 #include "platform/ui/driver.h"
 #include "platform/web/browser_control.h"
-#include "platform/web/fake_browser.h"
+#include "fake_browser.h"
 #include "quillon_host.h"
 #include "test_support.h"
 

@@ -653,8 +653,7 @@ TEST_F(ImageDialogTest, OutOfMemoryChangesNothing) {
 
 // Pictures for people to look at: edit and view mode, 96 and 120 DPI.
 TEST_F(ImageDialogTest, Screenshots) {
-  const std::string shots = testing_support::BinaryDir() + "/quillon_shots";
-  ASSERT_TRUE(platform::MakeFolders(shots));
+  const std::string shots = testing_support::ShotsFolder("quillon");
   for (int dpi : {96, 120}) {
     for (bool editable : {true, false}) {
       Open(dpi);

@@ -366,7 +366,7 @@ TEST(QuillonCtrl, ChildDialogsStandWithTheirControls) {
   EXPECT_EQ(upload.ItemText(1001), "画像登録・削除画面へ");
   // Both dialogs cover the control's whole window.
   EXPECT_EQ(form.WindowRect(), ui::RectAt(0, 0, 8000, 18500));
-  EXPECT_TRUE(form.SaveScreenshot(testing_support::BinaryDir() + "/quillon_mode0.png"));
+  EXPECT_TRUE(form.SaveScreenshot(testing_support::ShotsFolder("quillon") + "/quillon_mode0.png"));
 }
 
 TEST(QuillonCtrl, GoesOnWithoutADialogThatCouldNotBeMade) {

@@ -44,7 +44,7 @@ TEST_F(RealEstimatesTest, PagesAGreyRowAndTheChoice) {
   EXPECT_EQ(d.ListCell(D::kIdList, 0, 2), "山田　太郎");
   EXPECT_EQ(d.ListCell(D::kIdList, 0, 3), "プリウス");
   EXPECT_EQ(d.ListCell(D::kIdList, 0, 4), "品川325あ35-55");
-  EXPECT_TRUE(page.host.SaveScreenshot(testing_support::BinaryDir() + "/tamsel_select_page1.png"));
+  EXPECT_TRUE(page.host.SaveScreenshot(testing_support::ShotsFolder("tamsel") + "/tamsel_select_page1.png"));
 
   // Page 2 holds the damaged r13, grey and without values.
   Click(d, D::kIdNextTop);
@@ -62,7 +62,7 @@ TEST_F(RealEstimatesTest, PagesAGreyRowAndTheChoice) {
   ASSERT_GE(chosen, 0);
   ASSERT_TRUE(ui::driver::Select(d, D::kIdList, chosen, &error)) << error;
   EXPECT_TRUE(d.IsItemEnabled(D::kIdLoad));
-  EXPECT_TRUE(page.host.SaveScreenshot(testing_support::BinaryDir() + "/tamsel_select_page2.png"));
+  EXPECT_TRUE(page.host.SaveScreenshot(testing_support::ShotsFolder("tamsel") + "/tamsel_select_page2.png"));
   Click(d, D::kIdNextBottom);
   EXPECT_EQ(d.ItemText(D::kIdPageBottom), "3");
   EXPECT_EQ(d.ListRowCount(D::kIdList), 5);
@@ -133,7 +133,7 @@ TEST_F(RealEstimatesTest, ScreenshotsAtTheHigherResolution) {
   page.FitToDialog();
   std::string error;
   ASSERT_TRUE(ui::driver::Select(page.Select(), D::kIdList, 1, &error)) << error;
-  EXPECT_TRUE(page.host.SaveScreenshot(testing_support::BinaryDir() + "/tamsel_select_120dpi.png"));
+  EXPECT_TRUE(page.host.SaveScreenshot(testing_support::ShotsFolder("tamsel") + "/tamsel_select_120dpi.png"));
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ class VekpageTamselTest : public testing::Test {
   // The control's system folder lies in the profile folder; the header library's work in the temporary one.
   testing_support::EnvVarScope home{"HOME", (folder / "home").c_str()};
   testing_support::EnvVarScope tmp{"TMPDIR", (folder / "tmp").c_str()};
-  std::string shots = testing_support::BinaryDir() + "/tamsel-shots";
+  std::string shots = testing_support::ShotsFolder("tamsel");
 };
 
 TEST_F(VekpageTamselTest, PagesThroughAndLoadsTheChosenEstimate) {

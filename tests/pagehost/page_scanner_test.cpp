@@ -51,6 +51,8 @@ struct ObjectCase {
   Params firstParams;
 };
 
+void PrintTo(const ObjectCase& c, std::ostream* os) { *os << c.name; }
+
 class ObjectScan : public testing::TestWithParam<ObjectCase> {};
 
 TEST_P(ObjectScan, FindsObjectsAndTheirParams) {
@@ -115,6 +117,8 @@ struct CharsetCase {
   const char* charset;   // iconv name used
   const char* declared;  // as the page wrote it
 };
+
+void PrintTo(const CharsetCase& c, std::ostream* os) { *os << c.name; }
 
 class CharsetScan : public testing::TestWithParam<CharsetCase> {};
 
@@ -187,6 +191,8 @@ struct RefusedCase {
   std::string page;
   const char* error;
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class RefusedPage : public testing::TestWithParam<RefusedCase> {};
 

@@ -232,7 +232,7 @@ TEST_F(PhotoRegistration, FromTheFormToTheServerInTwoSteps) {
   EXPECT_GT(ReadRaw(folder / "shots/photo_upload.png").size(), 1000u);
   testing_support::RunShell("cp " + ShellQuote(folder / "shots/photo_form.png") + " " +
                             ShellQuote(folder / "shots/photo_upload.png") + " " +
-                            ShellQuote(testing_support::BinaryDir()));
+                            ShellQuote(testing_support::ShotsFolder("pagehost")));
 }
 
 TEST_F(PhotoRegistration, TheServerRefusesWithAReturnButton) {

@@ -24,6 +24,8 @@ struct ParsedCase {
   Command expected;  // line is 1
 };
 
+void PrintTo(const ParsedCase& c, std::ostream* os) { *os << c.name; }
+
 Command Make(CommandKind kind, std::string object = {}) {
   Command c;
   c.kind = kind;
@@ -107,6 +109,8 @@ struct RefusedCase {
   std::string script;
   const char* error;
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class RefusedScript : public testing::TestWithParam<RefusedCase> {};
 

@@ -90,8 +90,7 @@ TEST_F(VekpageTest, ShotWritesTheFormOfMode0AsPng) {
 // The screen's DPI of the option reaches the controls: at 120 the photo form is made from its large-font
 // template. The pictures stay in the build for people to look at.
 TEST_F(VekpageTest, TheDpiOptionShowsThePhotoFormAtEitherResolution) {
-  const std::string shots = testing_support::BinaryDir() + "/pagehost-shots";
-  std::filesystem::create_directories(shots);
+  const std::string shots = testing_support::ShotsFolder("pagehost");
   std::filesystem::create_directories(folder / "photos");
   std::string page = QuillonPage("0");
   page.replace(page.find("value=\"/tmp\""), 13, "value=\"" + folder / "photos" + "\"");

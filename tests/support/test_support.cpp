@@ -18,6 +18,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/text.h"
 
 namespace testing_support {
@@ -91,6 +92,12 @@ bool MakeVek(const std::string& json, const std::string& outPath, const std::str
 std::string SourceDir() {
   const char* s = std::getenv("VEK_SOURCE_DIR");
   return s ? s : ".";
+}
+
+std::string ShotsFolder(std::string_view suite) {
+  std::string folder = BinaryDir() + "/shots/" + std::string(suite);
+  platform::MakeFolders(folder);
+  return folder;
 }
 
 std::string BinaryDir() {

@@ -87,5 +87,8 @@ int DeadProcessId();
 // Folders of the build: the source tree ($VEK_SOURCE_DIR) and the build tree ($VEK_BINARY_DIR).
 std::string SourceDir();
 std::string BinaryDir();
+// The folder for the pictures a suite saves for people to look at: shots/<suite> in the build tree, made when
+// missing.
+std::string ShotsFolder(std::string_view suite);
 
 }  // namespace testing_support

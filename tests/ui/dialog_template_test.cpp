@@ -79,6 +79,8 @@ struct FontCase {
   BaseUnits units;  // IPAPGothic's measures at that em
 };
 
+void PrintTo(const FontCase& c, std::ostream* os) { *os << c.name; }
+
 class DialogFontTest : public UiTest, public testing::WithParamInterface<FontCase> {};
 
 TEST_P(DialogFontTest, TemplateFontAndDialogUnitsFollowTheScreen) {

@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <set>
+
 #include "internal.h"
 #include "qt_text.h"
 
@@ -34,6 +36,16 @@ int CountColour(platform::ui::Window& window, const platform::ui::Rect& rect, pl
     }
   }
   return n;
+}
+
+Picture LoadPicture(const std::string& path, int limit) {
+  QImage image;
+  if (!image.load(platform::ui::detail::ToQt(path), "PNG")) return {};
+  std::set<QRgb> seen;
+  for (int y = 0; y < image.height() && static_cast<int>(seen.size()) < limit; ++y) {
+    for (int x = 0; x < image.width() && static_cast<int>(seen.size()) < limit; ++x) seen.insert(image.pixel(x, y));
+  }
+  return {image.width(), image.height(), static_cast<int>(seen.size())};
 }
 
 std::string ItemFamily(platform::ui::Dialog& dialog, int id) {

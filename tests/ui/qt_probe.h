@@ -12,6 +12,14 @@ namespace ui_probe {
 platform::ui::Colour PixelAt(platform::ui::Window& window, int x, int y);
 // How many pixels of a rectangle of the window's picture (client coordinates) have exactly that colour.
 int CountColour(platform::ui::Window& window, const platform::ui::Rect& rect, platform::ui::Colour colour);
+// A saved picture (a PNG file, CP932 path) as a viewer opens it: its size and how many colours it holds,
+// counted up to limit. A file that is no picture gives 0 by 0 and no colour.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  int colours = 0;
+};
+Picture LoadPicture(const std::string& path, int limit = 16);
 // The family and pixel size of a control's font, or of a window's.
 std::string ItemFamily(platform::ui::Dialog& dialog, int id);
 int ItemPixelSize(platform::ui::Dialog& dialog, int id);

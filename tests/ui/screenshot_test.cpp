@@ -17,6 +17,8 @@ struct ShotCase {
   int points;
 };
 
+void PrintTo(const ShotCase& c, std::ostream* os) { *os << c.name; }
+
 class ScreenshotTest : public UiTest, public testing::WithParamInterface<ShotCase> {};
 
 // A dialog that paints into its picture frame, as the form paints its thumbnails.
@@ -71,8 +73,7 @@ TEST_P(ScreenshotTest, TheTestDialogIsSavedAsAPicture) {
   dlg.SetItemFont(kLink, Font{"ＭＳ Ｐゴシック", 13, 400, true});
   DispatchPendingMessages();
 
-  std::string path = testing_support::BinaryDir() + "/ui_shots";
-  ASSERT_TRUE(platform::MakeFolders(path));
+  std::string path = testing_support::ShotsFolder("ui");
   path += std::string("/test_dialog_") + c.name + ".png";
   ASSERT_TRUE(dlg.SaveScreenshot(path));
   std::string png;
@@ -88,8 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Screens, ScreenshotTest,
 TEST_F(UiTest, AChildIsPicturedOnlyAsFarAsItsParentShowsIt) {
   Window child;
   ASSERT_TRUE(child.CreateChild(host, RectAt(0, 0, 8000, 18500)));
-  std::string path = testing_support::BinaryDir() + "/ui_shots";
-  ASSERT_TRUE(platform::MakeFolders(path));
+  std::string path = testing_support::ShotsFolder("ui");
   ASSERT_TRUE(child.SaveScreenshot(path + "/big_child.png"));
   EXPECT_LT(platform::FileSize(path + "/big_child.png"), 1000000);
   Window never;

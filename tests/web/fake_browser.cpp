@@ -1,4 +1,4 @@
-#include "platform/web/fake_browser.h"
+#include "fake_browser.h"
 
 namespace platform::web {
 
