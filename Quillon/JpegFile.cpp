@@ -158,8 +158,15 @@ bool Decode(Reader* r) {
   }
   jpeg_start_decompress(cinfo);
   const std::size_t rowLength = static_cast<std::size_t>(cinfo->output_width) * cinfo->output_components;
+  // The first rows are decoded before the picture's block is asked for: a file that claims a huge picture
+  // and holds no data is refused without taking its memory (libjpeg's pool frees these rows).
+  JSAMPARRAY head = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                static_cast<JDIMENSION>(rowLength), 4);
+  const JDIMENSION headCount = jpeg_read_scanlines(cinfo, head, std::min<JDIMENSION>(4, cinfo->output_height));
+  if (headCount == 0) return false;
   r->pixels = AllocatePixels(rowLength * cinfo->output_height);
   if (!r->pixels) return false;
+  for (JDIMENSION i = 0; i < headCount; ++i) std::memcpy(r->pixels.get() + rowLength * i, head[i], rowLength);
   // Scanlines go straight into their rows of the block, top-down.
   while (cinfo->output_scanline < cinfo->output_height) {
     JSAMPROW rows[4];
