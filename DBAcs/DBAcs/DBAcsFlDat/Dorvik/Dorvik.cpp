@@ -64,7 +64,7 @@ int RunOpening(const char* pVekFileName, const char* pWorkPathName, bool whole, 
 
 // SaveVekFile and SaveVekFileOld, whose frames differ only in the title (written as at where, the export): the
 // streamed save or the whole-file one.
-int RunSave(const std::source_location& where, const char* title, bool whole, const char* pWorkPathName,
+int RunSave(const ZkSourcePlace& where, const char* title, bool whole, const char* pWorkPathName,
             const char* pVekFileName, int nSaveMode, const void* pNewFileHeader, const void* pNewFileHistory,
             char* pErrorCode) {
   return Guarded(pErrorCode, [&] {
@@ -111,7 +111,7 @@ DORVIK_API int Initialize(int nMode, const char* pLogFilePath, const char* pLogF
 }
 
 DORVIK_API void Finalize(void) {
-  GuardedVoid([&] { CZkLogFrame(std::source_location::current(), "終了処理").End(0); });
+  GuardedVoid([&] { CZkLogFrame(ZkSourcePlace::current(), "終了処理").End(0); });
 }
 
 DORVIK_API void SetCompressRetry(int nMaxRetry, int nInterval) {
@@ -439,13 +439,13 @@ DORVIK_API int DeleteAllImageData(const char* pWorkPathName, char* pErrorCode) {
 
 DORVIK_API int SaveVekFile(const char* pWorkPathName, const char* pVekFileName, int nSaveMode,
                            const void* pNewFileHeader, const void* pNewFileHistory, char* pErrorCode) {
-  return RunSave(std::source_location::current(), "見積保存ファイル保存", false, pWorkPathName, pVekFileName, nSaveMode,
+  return RunSave(ZkSourcePlace::current(), "見積保存ファイル保存", false, pWorkPathName, pVekFileName, nSaveMode,
                  pNewFileHeader, pNewFileHistory, pErrorCode);
 }
 
 DORVIK_API int SaveVekFileOld(const char* pWorkPathName, const char* pVekFileName, int nSaveMode,
                               const void* pNewFileHeader, const void* pNewFileHistory, char* pErrorCode) {
-  return RunSave(std::source_location::current(), "見積保存ファイル保存（旧方式）", true, pWorkPathName, pVekFileName,
+  return RunSave(ZkSourcePlace::current(), "見積保存ファイル保存（旧方式）", true, pWorkPathName, pVekFileName,
                  nSaveMode, pNewFileHeader, pNewFileHistory, pErrorCode);
 }
 

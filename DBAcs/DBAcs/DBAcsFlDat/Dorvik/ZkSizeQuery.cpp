@@ -32,6 +32,6 @@ int ZkCopyTextOut(const std::string& text, char* buffer, int* pByteSize, char* p
   return 1;
 }
 
-int ZkEndQuery(const CZkLogFrame& frame, ZkQuery query, const std::source_location& where) {
+int ZkEndQuery(const CZkLogFrame& frame, ZkQuery query, const ZkSourcePlace& where) {
   return query == ZkQuery::Answered ? frame.Ok(where) : frame.Fail(where);
 }

@@ -2,7 +2,6 @@
 // of 0 asks for the size needed (text length + 1) or the count; any other call must pass exactly that.
 #pragma once
 
-#include <source_location>
 #include <string>
 
 #include "ZkLogFrame.h"
@@ -22,4 +21,4 @@ int ZkCopyTextOut(const std::string& text, char* buffer, int* pByteSize, char* p
 // The end of an operation at a query that is answered (1, a normal end) or refused (0, an abnormal end), logged
 // by frame as at where. Not for GoOn.
 int ZkEndQuery(const CZkLogFrame& frame, ZkQuery query,
-               const std::source_location& where = std::source_location::current());
+               const ZkSourcePlace& where = ZkSourcePlace::current());

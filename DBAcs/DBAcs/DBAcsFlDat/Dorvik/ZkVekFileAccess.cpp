@@ -51,7 +51,7 @@ bool CZkVekFileAccess::Lock(bool exclusive, char* pErrorCode) {
 
 int CZkVekFileAccess::ReadHead(const CZkLogFrame& frame, int bytes, std::vector<unsigned char>& data,
                                const char* missingText, bool exclusive, char* pErrorCode,
-                               const std::source_location& where) {
+                               const ZkSourcePlace& where) {
   if (!m_bExist) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, missingText, where);
   if (!Lock(exclusive, pErrorCode)) return frame.Fail(where);
   if (!CZkUtilities::ReadBinaryData(m_strVekFileName, 0, bytes, data)) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <memory>
-#include <source_location>
 #include <string>
 #include <vector>
 
@@ -31,7 +30,7 @@ class CZkVekFileAccess {
   // The first steps of every read: the file must exist, its lock be had and its first bytes be read into data.
   // 0 when one fails, with its code and the abnormal end of frame logged as at where.
   int ReadHead(const CZkLogFrame& frame, int bytes, std::vector<unsigned char>& data, const char* missingText,
-               bool exclusive, char* pErrorCode, const std::source_location& where = std::source_location::current());
+               bool exclusive, char* pErrorCode, const ZkSourcePlace& where = ZkSourcePlace::current());
 
   std::string m_strVekFileName;
   bool m_bExist;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <new>
-#include <source_location>
 #include <vector>
 
 #include "Dorvik.h"
@@ -167,7 +166,7 @@ struct OpeningLocks {
 // estimate file and the work folder there, the estimate file locked. Failures are logged as at where.
 int BeginOpening(const CZkLogFrame& frame, bool vekExists, const std::string& vek, const std::string& work,
                  const std::string& tempFolder, OpeningLocks& locks, TempFolderRemover& remover, char* pErrorCode,
-                 const std::source_location& where = std::source_location::current()) {
+                 const ZkSourcePlace& where = ZkSourcePlace::current()) {
   if (!MakeTempFolder(work, tempFolder, locks.folder)) {
     return frame.Fail(pErrorCode, zkerror::kTempFolderMake,
                       "ＣＡＢファイル書き出し中にエラーが発生しました（展開用一時フォルダ作成失敗）", where);
@@ -185,7 +184,7 @@ int BeginOpening(const CZkLogFrame& frame, bool vekExists, const std::string& ve
 // where.
 int BeginChange(const CZkLogFrame& frame, bool vekExists, const std::string& vek,
                 std::unique_ptr<platform::FileLock>& lock, char* pErrorCode,
-                const std::source_location& where = std::source_location::current()) {
+                const ZkSourcePlace& where = ZkSourcePlace::current()) {
   if (!vekExists) return frame.Fail(pErrorCode, zkerror::kVekFileMissing, kTextVekPath, where);
   lock = CZkVekFileReplace::LockForChange(vek, pErrorCode);
   if (!lock) return frame.Fail(where);

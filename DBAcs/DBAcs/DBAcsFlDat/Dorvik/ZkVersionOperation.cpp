@@ -56,7 +56,7 @@ const char* DefaultDBFileName(int nDBId) {
 // A function of the checker; null when it is missing, with E02000002 written and logged as at where.
 template <class Function>
 Function CheckerFunction(platform::ModuleHandle hChecker, const char* name, char* pErrorCode,
-                         const std::source_location& where = std::source_location::current()) {
+                         const ZkSourcePlace& where = ZkSourcePlace::current()) {
   auto f = reinterpret_cast<Function>(platform::GetFunction(hChecker, name));
   if (!f) {
     ZkSetErrorCode(pErrorCode, zkerror::kLibraryFunction);

@@ -188,7 +188,7 @@ int CZkWorkFolderOperation::PrepareSave(const CZkLogFrame& frame, const void* pN
 }
 
 int CZkWorkFolderOperation::FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode,
-                                       char* pErrorCode, const std::source_location& where) {
+                                       char* pErrorCode, const ZkSourcePlace& where) {
   ZK_LOG(2, "ＣＡＢファイルの削除");
   if (!CZkUtilities::RemoveFile(cabinet)) return frame.Fail(pErrorCode, zkerror::kCabinetDelete, kTextCabinetDelete);
   // An overwrite save leaves the work folder with the values it held before the save (its INI files were never

@@ -2,7 +2,6 @@
 // behind the scrambled head of the estimate file). One object per exported call.
 #pragma once
 
-#include <source_location>
 #include <string>
 
 #include "ZkLogFrame.h"
@@ -42,7 +41,7 @@ class CZkWorkFolderOperation {
   // After the estimate file has been replaced: the cabinet removed, and the INI files too unless nSaveMode is 0;
   // then the normal end of the save, logged as at where (the save).
   int FinishSave(const CZkLogFrame& frame, const std::string& cabinet, int nSaveMode, char* pErrorCode,
-                 const std::source_location& where = std::source_location::current());
+                 const ZkSourcePlace& where = ZkSourcePlace::current());
 
   // ---- Hand-over files and image data (ZkWorkFolderOperationLink.cpp) ----
  public:
