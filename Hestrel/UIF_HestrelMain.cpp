@@ -74,22 +74,26 @@ struct ImageTree {
   std::vector<std::string> files;
 };
 
-// Deeper than any estimate's folders go; a link to a folder is not followed.
+// Deeper than an estimate's folders go; a tree deeper still, or a folder that cannot be read, refuses the call
+// rather than leave photos unlisted. Links to folders and special files are not followed, as a save leaves them
+// out of the estimate.
 constexpr int kMaxImageDepth = 64;
 
-void ListImageTree(const std::string& imagePath, const std::string& below, int depth, ImageTree& tree) {
+bool ListImageTree(const std::string& imagePath, const std::string& below, int depth, ImageTree& tree) {
   std::vector<platform::FindEntry> entries;
-  platform::FindFiles(Join(below.empty() ? imagePath : Join(imagePath, below), "*.*"), entries);
+  if (!platform::FindFiles(Join(below.empty() ? imagePath : Join(imagePath, below), "*.*"), entries)) return false;
   for (const platform::FindEntry& e : entries) {
-    if (e.name == "." || e.name == "..") continue;
+    if (e.name == "." || e.name == ".." || e.isSpecial) continue;
     std::string path = below.empty() ? e.name : Join(below, e.name);
     if (!e.isFolder) {
       tree.files.push_back(path);
-    } else if (!e.isSymlink && depth < kMaxImageDepth) {
+    } else if (!e.isSymlink) {
+      if (depth >= kMaxImageDepth) return false;
       tree.folders.push_back(path);
-      ListImageTree(imagePath, path, depth + 1, tree);
+      if (!ListImageTree(imagePath, path, depth + 1, tree)) return false;
     }
   }
+  return true;
 }
 
 // Saved over itself, the estimate keeps none of its image folder: every file below it comes out, in its
@@ -97,7 +101,7 @@ void ListImageTree(const std::string& imagePath, const std::string& below, int d
 // or by a file with other bytes, refuses the whole call first.
 bool TakeOutImageTree(const std::string& imagePath, const std::string& imageFolder) {
   ImageTree tree;
-  ListImageTree(imagePath, "", 0, tree);
+  if (platform::IsFolder(imagePath) && !ListImageTree(imagePath, "", 0, tree)) return false;  // none: nothing to take
   for (const std::string& folder : tree.folders) {
     platform::PathKind kind = platform::GetPathKind(Join(imageFolder, folder));
     if (kind != platform::PathKind::None && kind != platform::PathKind::Folder) return false;

@@ -266,6 +266,42 @@ TEST_F(ExportsTest, SavedOverItselfTheImagesMustBeOutFirst) {
   EXPECT_EQ(ReadRaw(src).rfind("saved\n", 0), 0u);
 }
 
+// Saved over itself, a tree the call cannot list whole is refused, never stripped with photos left unlisted.
+TEST_F(ExportsTest, SavedOverItselfTheWholeTreeIsListedOrNothingHappens) {
+  auto nested = [](int levels) {
+    std::string path = "Image/";
+    for (int i = 0; i < levels; ++i) path += "d/";
+    return path + "P.jpg";
+  };
+  const struct {
+    const char* name;
+    std::string content;
+    std::string photo;  // below the image folder, when it comes out
+    int result;
+  } cases[] = {
+      {"DeepestTree", nested(64) + "=deep\n", nested(64).substr(6), 0},
+      {"DeeperStill", nested(65) + "=deeper\n", "", hestrel::kCopyFailed},
+      {"NoImageFolder", "OvDBInfo.ini=db\n", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.Reset();
+    fake.SetContent(c.content.c_str());
+    platform::DeleteTree(Work());
+    platform::DeleteTree(images);
+    platform::MakeFolder(images);
+    WriteRaw(src, "estimate");
+    ASSERT_EQ(ZkGetImgData(dll.c_str(), src.c_str(), src.c_str(), images.c_str()), c.result);
+    if (c.result != 0) {
+      EXPECT_EQ(fake.Calls().find("DeleteAllImageData"), std::string::npos);
+      EXPECT_EQ(ReadRaw(src), "estimate");
+      EXPECT_FALSE(platform::Exists(images + "/d")) << "nothing copied";
+    } else if (!c.photo.empty()) {
+      EXPECT_EQ(ReadRaw(images + "/" + c.photo), "deep");
+    }
+  }
+}
+
 TEST_F(ExportsTest, TemporaryFolderTooLongForItsBuffer) {
   env.tempFolder = root / std::string(255, 't');
   platform::MakeFolder(env.tempFolder);
