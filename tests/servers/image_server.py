@@ -43,6 +43,7 @@ default euc-jp), "charset_in" (header, meta, both, none; default header), "conte
   drop                                               the connection closed without an answer
   hang      seconds (default: for ever)              no answer at all
   stall     data_b64, stall_after (bytes)            the start of a reply, then nothing more
+  trickle   data_b64, every (seconds)                the reply a byte at a time, each after a pause
 """
 
 import argparse
@@ -288,6 +289,19 @@ def answer(step, fields):
         def stream():
             yield data[:cut]
             hold(step.get("seconds"))
+
+        response = Response(stream(), status=status, content_type=step.get("content_type",
+                                                                             "application/octet-stream"))
+        response.headers["Content-Length"] = str(len(data))
+        return finish(response, step)
+    if kind == "trickle":
+        data = base64.b64decode(step.get("data_b64", ""))
+        pause = float(step.get("every", 1))
+
+        def stream():
+            for i in range(len(data)):
+                hold(pause)
+                yield data[i:i + 1]
 
         response = Response(stream(), status=status, content_type=step.get("content_type",
                                                                              "application/octet-stream"))

@@ -130,6 +130,20 @@ TEST_F(HttpGetTest, ReplyThatStallsHalfWayFailsAfterWhatCame) {
   EXPECT_EQ(body, bytes.substr(0, 1500));
 }
 
+// Slower than a byte a second, but never silent for the stall limit: the transfer goes on to its end.
+TEST_F(HttpGetTest, AReplyThatKeepsMovingIsNeverCut) {
+  ASSERT_TRUE(server.Step("/files/trickle", R"("kind": "trickle", "every": 1.5, "data_b64": ")" +
+                                                testing_support::Base64("slow") + "\""));
+  HttpSession patient{{2000, 3000}};
+  std::int32_t error = 1;
+  auto file = patient.OpenUrl(server.Url("/files/trickle"), &error);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(error, 0) << std::hex << error;
+  std::string body;
+  ReadAll(*file, body);
+  EXPECT_EQ(body, "slow");
+}
+
 TEST_F(HttpGetTest, UrlBytesOutsideUrlsAreEscaped) {
   // The server's file names are appended to its address as they are: a space and CP932 bytes.
   const std::string name = "/files/画 像.jpg";

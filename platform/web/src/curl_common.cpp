@@ -46,11 +46,8 @@ CURL* NewEasyHandle(const Timeouts& timeouts) {
   curl_easy_setopt(easy, CURLOPT_AUTOREFERER, 1L);
   curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
   if (timeouts.connectMs > 0) curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connectMs));
-  if (timeouts.stallMs > 0) {
-    // A stall: less than one byte a second for the whole stall time (libcurl counts it in seconds).
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>((timeouts.stallMs + 999) / 1000));
-  }
+  // The stall limit is the transfer's StallGuard, not libcurl's low-speed check: that one averages in whole
+  // bytes a second and would cut a reply that trickles slower than that but never stops.
   return easy;
 }
 

@@ -12,7 +12,8 @@
 namespace platform::web {
 
 // An easy handle with the options both use: the process's cookie store, redirects followed as a browser
-// follows them (at most 20), HTTP and HTTPS only, compressed replies accepted, no signals, the time-outs.
+// follows them (at most 20), HTTP and HTTPS only, compressed replies accepted, no signals, the connection
+// time-out (a stall is the caller's StallGuard).
 // Null when libcurl cannot make one.
 CURL* NewEasyHandle(const Timeouts& timeouts);
 
