@@ -1,7 +1,7 @@
 // The photo-list form's browser: the reply page of an attachment's download request and failed navigations.
-// A reply that is the file itself is offered to the person by the browser's window. A server's error page ends
-// the session in the fatal display; a download that could not reach the server is told in a box, and the form
-// stays with everything the person did on it.
+// A reply that is the file itself is offered to the person by the browser's window. A server's marker page ends
+// the session in the fatal display; a download that failed (the server not reached, or an HTTP error status) is
+// told in a box, and the form stays with everything the person did on it.
 #include "CFormDialog.h"
 #include "CQuillonCtrl.h"
 #include "ControlMessage.h"

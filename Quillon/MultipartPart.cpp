@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <unordered_set>
 
 #include "FileErrorCause.h"
 #include "SjisToEuc.h"
@@ -63,12 +65,22 @@ BuildResult WriteFilePart(RequestBody& body, std::string_view boundary, std::str
   // The file is read in blocks of several chunks, straight into the body (a system call per 2048 bytes costs
   // more than reading them); each chunk of the block is then counted, shown and followed by the pump.
   for (;;) {
-    std::size_t at = body.size();
-    // Within the room the body was given: a block past it would move the whole body.
-    const std::size_t block = std::max(kChunk, std::min(kBlock, body.capacity() - at));
-    body.resize(at + block);
-    std::int64_t n = file->Read(body.data() + at, block);
-    body.resize(at + static_cast<std::size_t>(n > 0 ? n : 0));
+    const std::size_t at = body.size();
+    const std::size_t room = body.capacity() - at;
+    std::int64_t n = 0;
+    if (room >= kChunk) {
+      // Within the room the body was given: a block past it would move the whole body.
+      const std::size_t block = std::min(kBlock, room);
+      body.resize(at + block);
+      n = file->Read(body.data() + at, block);
+      body.resize(at + static_cast<std::size_t>(n > 0 ? n : 0));
+    } else {
+      // At the end of the room (the read that finds the file's end, or a file grown since it was counted): only
+      // bytes that came are added, so a body sized to its parts never moves.
+      std::uint8_t chunk[kChunk];
+      n = file->Read(chunk, kChunk);
+      if (n > 0) body.insert(body.end(), chunk, chunk + n);
+    }
     if (n < 0) {
       error = {kMessageFileReadFailed, path, FileErrorCause(platform::LastError())};
       return BuildResult::Failed;
@@ -108,19 +120,22 @@ std::string SettleBoundary(RequestBody& body, std::string_view boundary, const s
   }
   if (inside.empty()) return std::string(boundary);
 
-  // Each place inside rules out at most one candidate of each length, so one soon fits.
-  std::string chosen;
-  for (unsigned k = 0;; ++k) {
-    chosen = std::string(boundary) + std::to_string(k);
-    bool held = false;
-    for (std::size_t at : inside) {
-      if (at + chosen.size() <= body.size() && std::memcmp(data + at, chosen.data(), chosen.size()) == 0) {
-        held = true;
-        break;
-      }
+  // The candidates are the boundary with a number behind it. One stands at a place inside when the digits that
+  // follow the boundary there begin with the number's, so each place holds at most one of each length: read them
+  // once (never more than nine digits are needed), then take the smallest number none holds.
+  std::unordered_set<unsigned> held;
+  for (std::size_t at : inside) {
+    unsigned value = 0;
+    const std::size_t digits = at + boundary.size();
+    for (std::size_t i = digits; i < body.size() && i - digits < 9 && data[i] >= '0' && data[i] <= '9'; ++i) {
+      value = value * 10 + static_cast<unsigned>(data[i] - '0');
+      held.insert(value);
+      if (value == 0) break;  // no number is written with a leading zero
     }
-    if (!held) break;
   }
+  unsigned k = 0;
+  while (held.count(k) != 0) ++k;
+  const std::string chosen = std::string(boundary) + std::to_string(k);
 
   // Longer delimiter lines: the parts move up, the last first, within the one body.
   const std::size_t grow = chosen.size() - boundary.size();

@@ -155,7 +155,8 @@ int OursChild(const std::string& url, const std::string& folder, const std::stri
 }
 
 // A child: runs args[0] with its stdout into outFile, and reports the program's own peak as its own. The
-// program is forked from this small process, so its figure holds nothing of the benchmark's pages.
+// program is forked from this small process, so its figure holds nothing of the benchmark's pages (the kernel
+// keeps the larger of this process's 4 MiB and the program's peak).
 int PeerChild(const std::string& outFile, char** args) {
   const pid_t pid = fork();
   if (pid == 0) {

@@ -74,6 +74,25 @@ TEST_F(WriteFilePartTest, APumpThatReportsTheControlGoneEndsThePart) {
   EXPECT_EQ(counters.sent, 4096u);
 }
 
+// A body given room for exactly its part is filled in place, whatever the file's size against the blocks read.
+TEST_F(WriteFilePartTest, ABodySizedToItsPartNeverMoves) {
+  const std::string header = "--BB\r\nContent-Disposition: form-data; name=\"E\"; filename=\"" + root / "f" +
+                             "\"\r\nContent-Type: application/octet-stream\r\n\r\n";
+  for (std::size_t size : {0, 1, 2047, 2048, 2049, 65536, 65537, 200000}) {
+    SCOPED_TRACE(size);
+    const std::string content(size, 'z');
+    testing_support::WriteRaw(root / "f", content);
+    RequestBody exact;
+    exact.reserve(header.size() + size + 2);
+    const std::uint8_t* data = exact.data();
+    const std::size_t capacity = exact.capacity();
+    ASSERT_EQ(WriteFilePart(exact, "BB", "E", root / "f", counters, pump, error), BuildResult::Built);
+    EXPECT_EQ(Text(exact), header + content + "\r\n");
+    EXPECT_EQ(exact.data(), data);
+    EXPECT_EQ(exact.capacity(), capacity);
+  }
+}
+
 TEST(ProgressPosition, SixtyFourBitPercentages) {
   struct Case {
     const char* name;

@@ -213,6 +213,14 @@ TEST(SettleBoundary, DelimitersAreWrittenAnewInPlace) {
   RequestBody body(text.begin(), text.end());
   EXPECT_EQ(SettleBoundary(body, "B", {0, 10, 19}), "B0");
   EXPECT_EQ(std::string(body.begin(), body.end()), "--B0\r\nxBx\r\n--B0\r\nyy\r\n--B0--\r\n");
+  // The candidates a part holds, however many: "B0" to "B19999" and "B2000x" are taken, "B20000" is free.
+  std::string many = "--B\r\n";
+  for (int k = 0; k < 20000; ++k) many += "B" + std::to_string(k) + " ";
+  many += "B2000x\r\n--B--\r\n";
+  body.assign(many.begin(), many.end());
+  EXPECT_EQ(SettleBoundary(body, "B", {0, many.size() - 7}), "B20000");
+  EXPECT_EQ(std::string(body.begin(), body.begin() + 9), "--B20000\r");
+  EXPECT_EQ(std::string(body.end() - 12, body.end()), "--B20000--\r\n");
   const std::string clean = "--B\r\nxx\r\n--B--\r\n";
   body.assign(clean.begin(), clean.end());
   EXPECT_EQ(SettleBoundary(body, "B", {0, 9}), "B");
