@@ -416,7 +416,11 @@ int Uncompress(const char* cabPath, const char* destDir) {
   g_folders.clear();
   // A file that failed half-way is not left as if it were whole (files already complete stay).
   if (!g_unfinished.empty()) {
-    if (!copied) platform::DeleteFile(g_unfinished);
+    if (!copied) {
+      // Its stored attributes may already hold read-only, which a delete respects.
+      platform::SetAttributes(g_unfinished, platform::kAttrNormal);
+      platform::DeleteFile(g_unfinished);
+    }
     g_unfinished.clear();
   }
   if (!copied) {

@@ -14,6 +14,7 @@ struct Plan {
 
 std::array<Plan, static_cast<int>(FileOp::kCount)> g_plans;
 bool g_failModuleLoads = false;
+bool g_failWrittenCloses = false;
 
 Plan& PlanOf(FileOp op) { return g_plans[static_cast<int>(op)]; }
 
@@ -33,6 +34,7 @@ void FailFromCall(FileOp op, int n) {
 void ClearFaults() {
   g_plans = {};
   g_failModuleLoads = false;
+  g_failWrittenCloses = false;
 }
 
 int CallCount(FileOp op) { return PlanOf(op).calls; }
@@ -47,5 +49,9 @@ bool FaultPoint(FileOp op) {
 void FailModuleLoads(bool fail) { g_failModuleLoads = fail; }
 
 bool ModuleLoadFaultPoint() { return g_failModuleLoads; }
+
+void FailWrittenFileCloses(bool fail) { g_failWrittenCloses = fail; }
+
+bool WrittenCloseFaultPoint() { return g_failWrittenCloses; }
 
 }  // namespace platform

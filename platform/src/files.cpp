@@ -543,6 +543,7 @@ bool File::ReadAll(void* buffer, std::size_t size) {
 bool File::Write(const void* buffer, std::size_t size) {
   if (fd_ < 0) return Fail(EBADF);
   if (Injected(FileOp::Write)) return false;
+  written_ = true;
   return WriteAll(fd_, buffer, size);
 }
 
@@ -570,6 +571,7 @@ std::int64_t File::Size() {
 bool File::CopyFrom(File& source, std::size_t size, void* buffer, std::size_t bufferSize) {
   if (fd_ < 0 || source.fd_ < 0 || !buffer || bufferSize == 0) return Fail(EBADF);
   if (Injected(FileOp::Read) || Injected(FileOp::Write)) return false;
+  written_ = true;
   // The kernel copies page-aligned stretches faster than anything, but one whose two positions lie at
   // different places in their pages more slowly than a read and a write through the buffer.
   const off_t from = ::lseek(source.fd_, 0, SEEK_CUR), to = ::lseek(fd_, 0, SEEK_CUR);
@@ -643,6 +645,7 @@ bool File::Close() {
   if (fd_ < 0) return true;
   int r = ::close(fd_);
   fd_ = -1;
+  if (r == 0 && written_ && WrittenCloseFaultPoint()) return Fail(EIO);
   return r == 0 || Fail(errno);
 }
 

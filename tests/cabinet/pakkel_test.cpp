@@ -472,6 +472,31 @@ TEST_F(Pakkel, AFileThatFailsHalfWayIsRemoved) {
   }
 }
 
+// The close of a file may be where the file system reports that it lost the data: that file goes too, even when
+// the attributes it was given before the close made it read-only.
+TEST_F(Pakkel, AFileWhoseCloseFailsIsRemovedReadOnlyOrNot) {
+  TempFolder t;
+  const std::vector<std::pair<std::string, std::string>> files = {{"a.txt", cabtest::Text(1000, 1)},
+                                                                  {"b.txt", cabtest::Text(1000, 2)}};
+  for (std::uint32_t attributes : {platform::kAttrReadOnly, platform::kAttrNormal}) {
+    std::filesystem::remove_all(t / "Work");
+    const std::vector<std::string> paths = Write(t / "Work", files);
+    ASSERT_TRUE(platform::SetAttributes(paths[0], attributes));
+    ASSERT_EQ(Compress(t / "Work", paths, t / "f.cab"), 1);
+    platform::SetAttributes(paths[0], platform::kAttrNormal);
+    for (const auto& [name, uncompress] : {std::pair{"Pakkel", uncompress_}, std::pair{"Lunnet", lunnetUncompress_}}) {
+      SCOPED_TRACE(std::string(name) + ", attributes " + std::to_string(attributes));
+      std::filesystem::remove_all(t / "Out");
+      platform::ClearFaults();
+      platform::FailWrittenFileCloses(true);
+      const int r = uncompress((t / "f.cab").c_str(), (t / "Out").c_str());
+      platform::ClearFaults();
+      EXPECT_EQ(r, 0);
+      EXPECT_TRUE(cabtest::TreeOf(t / "Out").empty()) << "the first file failed at its close";
+    }
+  }
+}
+
 // Pakkel copied with the platform layer into a folder without the cabinet library (or with a library
 // of that name that lacks its functions), run in a child process that finds nothing else.
 TEST_F(Pakkel, WithoutTheCabinetLibraryBothFunctionsGiveZero) {

@@ -25,4 +25,10 @@ void FailModuleLoads(bool fail);
 // Called by the module loader before each load; true: fail this load.
 bool ModuleLoadFaultPoint();
 
+// Makes the close of every file that was written to report a failure (EIO), as a file system that finds at the
+// last flush that it cannot keep the data, until called with false or ClearFaults(). Kept apart as the loads.
+void FailWrittenFileCloses(bool fail);
+// Called by a file's close after it was written to; true: report the close as failed.
+bool WrittenCloseFaultPoint();
+
 }  // namespace platform

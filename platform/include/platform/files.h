@@ -130,6 +130,7 @@ class File {
   File(int fd, bool created);
   int fd_;
   bool created_;  // made by the open that gave this object
+  bool written_ = false;  // a write reached it: its close may report lost data
 };
 
 // Whole and partial files.
