@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "fakes.h"
 #include "platform/error.h"
@@ -126,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SpecialFileTest, ::testing::ValuesIn(testing_sup
                          [](const ::testing::TestParamInfo<SpecialCase>& info) { return info.param.name; });
 
 TEST(SpecialFile, AFifoWithAWriterIsStillRefused) {
-  // A writer that holds the FIFO open makes its open succeed at once: the kind of what was opened decides.
+  // A writer that holds the FIFO open would make an open succeed at once: the refusal cannot rest on the open
+  // failing or blocking.
   testing_support::TempFolder dir;
   const std::string path = dir / "photo.jpg";
   ASSERT_TRUE(testing_support::MakeSpecial(path, SpecialKind::Fifo));
@@ -138,6 +142,42 @@ TEST(SpecialFile, AFifoWithAWriterIsStillRefused) {
                                                 if (writer >= 0) ::close(writer);
                                                 return writer >= 0 && refused;
                                               }),
+            ChildEnd::True);
+}
+
+// Another process swaps a FIFO in at the name, over and over, between the open's look at the name and the open:
+// what was opened decides, so an open gives the regular file or a refusal, never a FIFO, and never blocks.
+TEST(SpecialFile, AFifoSwappedInAfterTheLookIsRefused) {
+  testing_support::TempFolder dir;
+  const std::string path = dir / "photo.jpg", other = dir / "other";
+  testing_support::WriteRaw(Utf8(path), "regular");
+  ASSERT_TRUE(testing_support::MakeSpecial(other, SpecialKind::Fifo));
+  auto exchange = [&] { return ::renameat2(AT_FDCWD, Utf8(path).c_str(), AT_FDCWD, Utf8(other).c_str(), RENAME_EXCHANGE); };
+  if (exchange() != 0) GTEST_SKIP() << "the file system swaps no names";
+  ASSERT_EQ(exchange(), 0);
+  EXPECT_EQ(testing_support::RunInChildWithin(
+                20,
+                [&] {
+                  std::atomic<bool> stop{false};
+                  std::thread swapper([&] {
+                    while (!stop) exchange();
+                  });
+                  int opened = 0;
+                  bool sound = true;
+                  for (int i = 0; i < 20000 && sound; ++i) {
+                    auto f = platform::File::Open(path, OpenMode::Read);
+                    if (!f) {
+                      sound = platform::LastError() == platform::kNotRegularFile;
+                      continue;
+                    }
+                    ++opened;
+                    char bytes[16];
+                    sound = f->Read(bytes, sizeof bytes) == 7 && std::string(bytes, 7) == "regular";
+                  }
+                  stop = true;
+                  swapper.join();
+                  return sound && opened > 0;
+                }),
             ChildEnd::True);
 }
 
