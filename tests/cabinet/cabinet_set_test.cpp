@@ -99,6 +99,8 @@ TEST_F(CabinetSet, ASetThatBreaksARuleIsRefusedWhole) {
       {"to-next-without-next-flag", FDIERROR_CORRUPT_CABINET},
       {"from-prev-without-prev-flag", FDIERROR_CORRUPT_CABINET},
       {"next-without-prev-flag", FDIERROR_WRONG_CABINET},
+      {"next-without-files", FDIERROR_CORRUPT_CABINET},
+      {"next-folder-index-beyond", FDIERROR_CORRUPT_CABINET},
       {"first-continued-from-prev", FDIERROR_CORRUPT_CABINET},
       {"split-block-before-last-folder", FDIERROR_CORRUPT_CABINET},
       {"split-block-nothing-continued", FDIERROR_WRONG_CABINET},
@@ -120,6 +122,7 @@ TEST_F(CabinetSet, ASetThatBreaksARuleIsRefusedWhole) {
       {"split-block-not-split", FDIERROR_WRONG_CABINET},
       {"bad-checksum-in-next", FDIERROR_CORRUPT_CABINET},
       {"next-names-first", FDIERROR_WRONG_CABINET},
+      {"set-too-long", FDIERROR_WRONG_CABINET},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scenario);
