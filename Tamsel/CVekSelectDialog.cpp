@@ -511,9 +511,14 @@ int CVekSelectDialog::ApplySelectedFile() {
     m_pCtrl->ShowMessage(1001, ui::BoxIcon::Stop, {extract});
     return -1;
   }
-  // Emptying the folder would delete the very estimate to be loaded, or its neighbours.
-  if (InExtractFolder(FolderOf(m_strChosenPath), systemFolder)) {
+  // Emptying the folder would delete the very estimate to be loaded (also through a link), or its neighbours.
+  if (InExtractFolder(FolderOf(m_strChosenPath), systemFolder) || HeldAtTopOf(extract, m_strChosenPath)) {
     ShowExtractFolderRefused();
+    return -1;
+  }
+  // A name that leads to no file cannot be loaded: nothing is emptied for it.
+  if (!platform::IsFile(m_strChosenPath)) {
+    m_pCtrl->ShowMessage(1017, ui::BoxIcon::Stop);
     return -1;
   }
   m_strExtractFolder = extract;

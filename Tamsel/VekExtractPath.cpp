@@ -1,5 +1,7 @@
 #include "VekExtractPath.h"
 
+#include <vector>
+
 #include "platform/files.h"
 #include "platform/path.h"
 #include "platform/text.h"
@@ -52,6 +54,15 @@ bool InExtractFolder(const std::string& folder, const std::string& systemFolder)
     std::string up = JoinPath(at, "..");
     if (platform::SameFile(up, at)) return false;  // the root
     at = std::move(up);
+  }
+  return false;
+}
+
+bool HeldAtTopOf(const std::string& folder, const std::string& path) {
+  std::vector<platform::FindEntry> entries;
+  platform::FindFiles(JoinPath(folder, "*.*"), entries);
+  for (const platform::FindEntry& e : entries) {
+    if (!e.isFolder && platform::SameFile(JoinPath(folder, e.name), path)) return true;
   }
   return false;
 }

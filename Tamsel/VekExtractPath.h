@@ -18,6 +18,9 @@ std::string ExtractPathOf(const std::string& systemFolder, const std::string& fi
 // folder is the extract folder of systemFolder or lies inside it, however either is named (links, "..",
 // letter case): the control empties that folder, so it never lists or loads estimates from there.
 bool InExtractFolder(const std::string& folder, const std::string& systemFolder);
+// A file at the top of folder is the file path names (a link to it, or path itself): deleting the folder's files
+// would delete it.
+bool HeldAtTopOf(const std::string& folder, const std::string& path);
 // The folder a file's path names (the path without its last component; "/" for a file at the root).
 std::string FolderOf(const std::string& path);
 // The folder without one trailing delimiter ("/" stays itself).

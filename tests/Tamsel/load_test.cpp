@@ -1,6 +1,7 @@
 // Loading the chosen estimate on the fake header library: the values it hands to the page, its failures, the
 // extract folder, and the load of mode 4 without a list.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/ui/driver.h"
 #include "tamsel_host.h"
@@ -240,6 +241,7 @@ TEST_F(LoadTest, ModeFourFailuresSendZeroWithTheHostsValues) {
     std::string control;
     std::vector<std::string> messages;
     const char* flag;
+    std::string kept = "";  // a file the failure must leave (when not the estimate's own)
   } cases[] = {
       {"a path of more than 256 bytes", data + "/" + longName, "", {Message(1018, {longName})}, "0"},
       {"its extract path too long", data + "/" + nameTooLongThere, "", {Message(1018, {nameTooLongThere})}, "0"},
@@ -251,11 +253,19 @@ TEST_F(LoadTest, ModeFourFailuresSendZeroWithTheHostsValues) {
       // The load empties the extract folder first, the very estimate with it.
       {"inside the extract folder", ExtractFolder() + "/x.vek", "", {ExtractFolderRefused()}, "0"},
       {"deeper inside it", ExtractFolder() + "/sub/x.vek", "", {ExtractFolderRefused()}, "0"},
+      {"a link to an estimate inside it", data + "/linked.vek", "", {ExtractFolderRefused()}, "0"},
+      // The name leads to no file, but emptying the folder would still delete x.vek.
+      {"through a folder that is not there", ExtractFolder() + "/nosuch/../x.vek", "", {Message(1017)}, "0",
+       ExtractFolder() + "/x.vek"},
   };
   platform::MakeFolders(ExtractFolder() + "/sub");
+  SetFile(ExtractFolder() + "/target.vek", "estimate", 1714550000);
+  ASSERT_EQ(::symlink(testing_support::Utf8(ExtractFolder() + "/target.vek").c_str(),
+                      testing_support::Utf8(data + "/linked.vek").c_str()),
+            0);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.file.size() <= 256 && !platform::IsFile(c.file)) SetFile(c.file, "estimate", 1714550000);
+    if (c.kept.empty() && c.file.size() <= 256 && !platform::IsFile(c.file)) SetFile(c.file, "estimate", 1714550000);
     fake.Control(c.control);
     TamselPage page(Params{{"FuncID", "4"}, {"Vek2Folder", data}, {"TorvaneFileName", c.file},
                            {"VisitorName", "ホスト"}, {"XMLVersion", "9"}});
@@ -267,7 +277,11 @@ TEST_F(LoadTest, ModeFourFailuresSendZeroWithTheHostsValues) {
     EXPECT_EQ(fields[21], data);
     EXPECT_EQ(fields[22], c.flag);
     EXPECT_EQ(page.Statuses(), std::vector<unsigned>{3});
-    if (c.file.size() <= 256) EXPECT_TRUE(platform::IsFile(c.file)) << "nothing deleted";
+    if (!c.kept.empty()) {
+      EXPECT_TRUE(platform::IsFile(c.kept)) << "nothing deleted";
+    } else if (c.file.size() <= 256) {
+      EXPECT_TRUE(platform::IsFile(c.file)) << "nothing deleted";
+    }
   }
 }
 

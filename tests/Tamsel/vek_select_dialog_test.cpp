@@ -304,7 +304,9 @@ TEST_F(VekSelectDialogTest, APageIsSeenWhole) {
       d.SetItemText(row[3], "1000");
       for (std::size_t i = 0; i < row.size(); ++i) {
         EXPECT_TRUE(ui_probe::TextFits(d, row[i])) << row[i];
-        if (i > 0) EXPECT_LE(d.ItemRect(row[i - 1]).right, d.ItemRect(row[i]).left) << row[i];
+        if (i > 0) {
+          EXPECT_LE(d.ItemRect(row[i - 1]).right, d.ItemRect(row[i]).left) << row[i];
+        }
       }
     }
   }
@@ -355,7 +357,9 @@ TEST_F(VekSelectDialogTest, TheExtractFolderIsNoDataFolder) {
       ASSERT_EQ(page.Regists().size(), 1u);
     }
     for (const std::string& file : files) {
-      if (c.files != ExtractFolder()) EXPECT_TRUE(platform::IsFile(file)) << file;
+      if (c.files != ExtractFolder()) {
+        EXPECT_TRUE(platform::IsFile(file)) << file;
+      }
     }
     EXPECT_TRUE(platform::IsFolder(ExtractFolder() + "/keep/deeper"));
   }

@@ -370,11 +370,15 @@ TEST_F(VekpageTamselTest, TheExtractFolderIsNoDataFolder) {
       for (const std::string& file : kept) EXPECT_TRUE(platform::IsFile(file)) << file;
     }
   }
-  // Refused before anything is listed or deleted, the estimates in the extract folder itself stay too.
+  // Refused before anything is listed: there is no row to load, so the estimates in the extract folder itself
+  // stay too (a load of one would empty the folder, the estimate first).
   platform::MakeFolders(ExtractFolder());
   CopyEstimate("r01.vek", ExtractFolder() + "/r01.vek");
-  VekpageRun run = Run(Page({{"Vek2Folder", ExtractFolder()}}), "wait Tamsel1 OnStatusChanged 1\nquit\n");
-  ASSERT_EQ(run.exitCode, 0) << Said(run);
+  VekpageRun run = Run(Page({{"Vek2Folder", ExtractFolder()}}),
+                       "wait Tamsel1 OnStatusChanged 1\nselect Tamsel1 325 0\nclick Tamsel1 1\nquit\n");
+  EXPECT_EQ(run.exitCode, 3) << Said(run);
+  ASSERT_FALSE(run.lines.empty());
+  EXPECT_NE(run.lines.back().find("\"error\":\"line 2: select Tamsel1"), std::string::npos) << Said(run);
   EXPECT_TRUE(platform::IsFile(ExtractFolder() + "/r01.vek"));
 }
 

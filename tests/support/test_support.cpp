@@ -192,8 +192,7 @@ bool MakeSpecial(const std::string& cp932Path, SpecialKind kind) {
       return mkfifo(path.c_str(), 0644) == 0;
     case SpecialKind::Device:
       // mknod needs privilege; a hard link to a device needs none where /dev shares the file system.
-      return mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 5)) == 0 || link("/dev/zero", path.c_str()) == 0 ||
-             symlink("/dev/zero", path.c_str()) == 0;
+      return mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 5)) == 0 || link("/dev/zero", path.c_str()) == 0;
     case SpecialKind::Folder:
       return mkdir(path.c_str(), 0755) == 0;
     case SpecialKind::LinkToDevice:
@@ -202,6 +201,15 @@ bool MakeSpecial(const std::string& cp932Path, SpecialKind kind) {
       return symlink(path.c_str(), path.c_str()) == 0;
   }
   return false;
+}
+
+bool CanMakeSpecial(SpecialKind kind) {
+  if (kind != SpecialKind::Device) return true;
+  static const bool canMakeDevices = [] {
+    TempFolder probe;
+    return MakeSpecial(probe / "device", SpecialKind::Device);
+  }();
+  return canMakeDevices;
 }
 
 ForeignLock::ForeignLock(const std::string& cp932Path, bool exclusive)

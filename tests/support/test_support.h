@@ -62,6 +62,9 @@ void PrintTo(const SpecialCase& c, std::ostream* os);
 const SpecialCase (&SpecialCases())[5];
 // Makes an entry of that kind at a CP932 path (the device is /dev/zero, which never ends).
 bool MakeSpecial(const std::string& cp932Path, SpecialKind kind);
+// Whether this process can make an entry of that kind: a device needs the privilege to make one, or /dev on the
+// file system of the temporary folder for a hard link. Tests skip the kinds it cannot make.
+bool CanMakeSpecial(SpecialKind kind);
 
 // An advisory lock (flock) on a CP932 path taken beside the layer under test, as another process holds one.
 class ForeignLock {

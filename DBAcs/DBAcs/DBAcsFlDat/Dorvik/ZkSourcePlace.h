@@ -1,7 +1,7 @@
 // Where a log line is written from: file, function and line, taken at the call as a default argument.
 // std::source_location where the standard library has it; a compiler that lacks its builtin (clang before 15
 // over libstdc++, as the fuzz build may be) gets the same members from the older builtins, which name the
-// function without its class.
+// function without its class, and a lambda "operator()": log lines name their function less well there.
 #pragma once
 
 #if __has_include(<source_location>)
