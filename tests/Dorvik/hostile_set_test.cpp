@@ -4,12 +4,12 @@
 // build shows that no freed record is read on the way.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "ZkUtilities.h"
 #include "ZkVekFileOperation.h"
 #include "dorvik_test_support.h"
+#include "fakes.h"
 #include "vek_fixture.h"
 
 using testing_support::ReadRaw;
@@ -22,12 +22,7 @@ namespace {
 
 class HostileSetTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dorvik_test::ResetSettings();
-    oldModulePath = std::getenv("VEK_MODULE_PATH") ? std::getenv("VEK_MODULE_PATH") : "";
-    setenv("VEK_MODULE_PATH", SAVE_PAKKEL_DIR, 1);
-  }
-  void TearDown() override { setenv("VEK_MODULE_PATH", oldModulePath.c_str(), 1); }
+  void SetUp() override { dorvik_test::ResetSettings(); }
 
   // The first cabinet of the scenario, its next cabinet renamed to next.
   std::string FirstCabinet(const std::string& scenario, const std::string& next) {
@@ -40,9 +35,9 @@ class HostileSetTest : public ::testing::Test {
     return ReadRaw(out + "/" + ReadRaw(out + "/first.txt"));
   }
 
+  testing_support::EnvVarScope modulePath{"VEK_MODULE_PATH", SAVE_PAKKEL_DIR};
   dorvik_test::ClockScope clock;
   testing_support::TempFolder dir;
-  std::string oldModulePath;
 };
 
 TEST_F(HostileSetTest, ACabinetThatGoesOnInTheTemporaryCabinetIsRefused) {

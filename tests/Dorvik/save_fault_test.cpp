@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 
 #include "Dorvik.h"
 #include "ZkVekFileOperation.h"
 #include "dorvik_test_support.h"
+#include "fakes.h"
 #include "platform/fault.h"
 #include "vek_fixture.h"
 
@@ -28,8 +28,6 @@ class SaveFaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dorvik_test::ResetSettings();
-    old_module_path = std::getenv("VEK_MODULE_PATH") ? std::getenv("VEK_MODULE_PATH") : "";
-    setenv("VEK_MODULE_PATH", SAVE_PAKKEL_DIR, 1);
     const std::string source = dir / "元データ";
     vek_fixture::MakeWorkTree(source, 40000);
     const std::string cab = Utf8(dir / "peer.cab");
@@ -48,19 +46,17 @@ class SaveFaultTest : public ::testing::Test {
     Shell("cp -a " + Quoted(Utf8(work)) + " " + Quoted(Utf8(snapshot)));
     oldWork = vek_fixture::ReadTree(work);
   }
-  void TearDown() override {
-    platform::ClearFaults();
-    setenv("VEK_MODULE_PATH", old_module_path.c_str(), 1);
-  }
+  void TearDown() override { platform::ClearFaults(); }
   void Restore() {
     Shell("rm -rf " + Quoted(Utf8(work)) + " && cp -a " + Quoted(Utf8(snapshot)) + " " + Quoted(Utf8(work)));
     Shell("rm -rf " + Quoted(Utf8(target)) + " && mkdir " + Quoted(Utf8(target)));
     testing_support::WriteRaw(Utf8(vek), oldVek);
   }
 
+  testing_support::EnvVarScope modulePath{"VEK_MODULE_PATH", SAVE_PAKKEL_DIR};
   dorvik_test::ClockScope clock;
   testing_support::TempFolder dir;
-  std::string old_module_path, target, vek, work, snapshot, oldVek;
+  std::string target, vek, work, snapshot, oldVek;
   Tree oldWork;
 };
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "Dorvik.h"
 #include "ZkVekFileOperation.h"
 #include "dorvik_test_support.h"
+#include "fakes.h"
 #include "platform/fault.h"
 #include "vek_fixture.h"
 
@@ -30,8 +30,6 @@ class SecondWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dorvik_test::ResetSettings();
-    oldModulePath = std::getenv("VEK_MODULE_PATH") ? std::getenv("VEK_MODULE_PATH") : "";
-    setenv("VEK_MODULE_PATH", SAVE_PAKKEL_DIR, 1);
     const std::string source = dir / "元データ";
     vek_fixture::MakeWorkTree(source, 3000);
     const std::string cab = Utf8(dir / "peer.cab");
@@ -50,10 +48,7 @@ class SecondWriterTest : public ::testing::Test {
     oldVek = vek_fixture::Read(vek);
     oldWork = vek_fixture::ReadTree(work);
   }
-  void TearDown() override {
-    platform::ClearFaults();
-    setenv("VEK_MODULE_PATH", oldModulePath.c_str(), 1);
-  }
+  void TearDown() override { platform::ClearFaults(); }
   unsigned Waited() const {
     unsigned total = 0;
     for (unsigned ms : clock.clock.sleeps) total += ms;
@@ -61,9 +56,10 @@ class SecondWriterTest : public ::testing::Test {
   }
   std::vector<std::string> Beside() { return vek_fixture::List(target); }
 
+  testing_support::EnvVarScope modulePath{"VEK_MODULE_PATH", SAVE_PAKKEL_DIR};
   dorvik_test::ClockScope clock;
   testing_support::TempFolder dir;
-  std::string oldModulePath, target, vek, work, oldVek;
+  std::string target, vek, work, oldVek;
   Tree oldWork;
 };
 

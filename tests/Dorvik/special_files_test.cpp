@@ -31,9 +31,10 @@ constexpr int kLimitSeconds = 20;
 class DorvikSpecialFileTest : public ::testing::TestWithParam<SpecialCase> {
  protected:
   void SetUp() override {
-    if (!testing_support::CanMakeSpecial(GetParam().kind)) GTEST_SKIP() << "no " << GetParam().name << " can be made here";
+    if (!testing_support::CanMakeSpecial(GetParam().kind)) {
+      GTEST_SKIP() << "no " << GetParam().name << " can be made here";
+    }
     dorvik_test::ResetSettings();
-    setenv("VEK_MODULE_PATH", SAVE_PAKKEL_DIR, 1);
     const std::string source = dir / "source";
     vek_fixture::MakeWorkTree(source, 3000);
     const std::string cab = Utf8(dir / "peer.cab");
@@ -64,6 +65,7 @@ class DorvikSpecialFileTest : public ::testing::TestWithParam<SpecialCase> {
     return "";
   }
 
+  testing_support::EnvVarScope modulePath{"VEK_MODULE_PATH", SAVE_PAKKEL_DIR};
   dorvik_test::ClockScope clock;
   testing_support::TempFolder dir;
   std::string vek, work;

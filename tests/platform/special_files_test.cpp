@@ -53,7 +53,9 @@ bool StillSpecial(const std::string& path, SpecialKind kind) {
 class SpecialFileTest : public ::testing::TestWithParam<SpecialCase> {
  protected:
   void SetUp() override {
-    if (!testing_support::CanMakeSpecial(GetParam().kind)) GTEST_SKIP() << "no " << GetParam().name << " can be made here";
+    if (!testing_support::CanMakeSpecial(GetParam().kind)) {
+      GTEST_SKIP() << "no " << GetParam().name << " can be made here";
+    }
     ASSERT_TRUE(testing_support::MakeSpecial(path, GetParam().kind)) << GetParam().name;
   }
   // Runs work in a child with a limit, so that a hang fails the test instead of holding it.
